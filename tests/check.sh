@@ -1,0 +1,55 @@
+# Process-level test cases, one line each:
+#
+#   check STATUS STDOUT STDERR [ARG...]
+#
+# runs $prog with ARGs and wants that exit status and, byte for byte, those
+# outputs (printf %b strings). Prefix a case with as=NAME to run the program
+# under another argv[0], or with to=FILE (to=closed) to redirect (close) its
+# standard output. Sourced by a tool's test script after setting $prog.
+
+passed=0
+failed=0
+tmp=$(mktemp -d) || exit 1
+trap 'rm -rf "$tmp"' EXIT
+
+check() {
+	local want_status=$1 want_out=$2 want_err=$3 status
+	shift 3
+	: >"$tmp/out"
+	(
+		case ${to-} in
+		'') exec >"$tmp/out" ;;
+		closed) exec >&- ;;
+		*) exec >"$to" ;;
+		esac
+		exec -a "${as-$prog}" "$prog" "$@"
+	) 2>"$tmp/err"
+	status=$?
+	printf '%b' "$want_out" >"$tmp/want_out"
+	printf '%b' "$want_err" >"$tmp/want_err"
+	if [ "$status" = "$want_status" ] &&
+		cmp -s "$tmp/out" "$tmp/want_out" &&
+		cmp -s "$tmp/err" "$tmp/want_err"; then
+		passed=$((passed + 1))
+		return
+	fi
+	failed=$((failed + 1))
+	printf 'FAIL:%s%s' "${as+ as=$as}" "${to+ to=$to}"
+	printf ' %q' "$@"
+	printf '\n  status %s, want %s\n' "$status" "$want_status"
+	printf '  stdout %s, want %s\n' "$(show out)" "$(show want_out)"
+	printf '  stderr %s, want %s\n' "$(show err)" "$(show want_err)"
+}
+
+# Quotes a captured output, keeping the trailing newlines that command
+# substitution would drop.
+show() {
+	local text
+	text=$(cat "$tmp/$1" && printf .)
+	printf '%q' "${text%.}"
+}
+
+finish() {
+	printf '%s: %d passed, %d failed\n' "${prog##*/}" "$passed" "$failed"
+	[ "$failed" -eq 0 ] && [ "$passed" -gt 0 ]
+}

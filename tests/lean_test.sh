@@ -1,0 +1,22 @@
+#!/bin/bash
+# Usage: lean_test.sh READELF PROGRAM...
+# Each program may load libc and libm and nothing else, and may export
+# nothing for dynamic linking (copies of library data, name@VERSION, are
+# not exports).
+readelf=$1
+shift
+status=0
+for prog; do
+	needed=$("$readelf" -d "$prog" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p' | sort | tr '\n' ' ')
+	if [ "$needed" != 'libc.so.6 libm.so.6 ' ]; then
+		printf '%s needs: %s\n' "$prog" "$needed"
+		status=1
+	fi
+	exported=$("$readelf" --dyn-syms -W "$prog" |
+		awk '$7 != "UND" && ($5 == "GLOBAL" || $5 == "WEAK") && $8 !~ /@/ { print $8 }')
+	if [ -n "$exported" ]; then
+		printf '%s exports: %s\n' "$prog" "$exported"
+		status=1
+	fi
+done
+exit $status
