@@ -1,0 +1,61 @@
+// quessel: does a point lie within a radar's angular field?
+#include "quessel.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+// Offsets are formed exactly in 128 bits, so any pair of 64-bit
+// coordinates gets its geometric answer and in-domain ones are unchanged.
+__extension__ typedef __int128 wide;
+
+bool quessel(long long x, long long y, long long radar_x, long long radar_y,
+             long long radar_dir, long long radar_angle)
+{
+	double dx = static_cast<double>(static_cast<wide>(x) - radar_x);
+	double dy = static_cast<double>(static_cast<wide>(y) - radar_y);
+
+	// Two roundings, not one multiplication by a degrees-per-radian
+	// factor: the answers on the bound depend on it.
+	double bearing = atan2(dy, dx) * 180.0 / 3.141592653589793;
+	if (bearing < 0)
+		bearing = 360.0 + bearing;
+
+	// One correction each way: a facing direction outside -180..540 is
+	// deliberately left partly unwrapped.
+	double difference = bearing - static_cast<double>(radar_dir);
+	if (difference > 180.0)
+		difference -= 360.0;
+	if (difference < -180.0)
+		difference += 360.0;
+
+	long long half = radar_angle / 2;
+	return static_cast<double>(-half) <= difference &&
+	       difference <= static_cast<double>(half);
+}
+
+int main(int argc, char *argv[])
+{
+	// Linux hands an empty vector over as one empty name.
+	const char *name = argc > 0 && argv[0][0] ? argv[0] : "quessel";
+	if (argc != 7) {
+		fprintf(stderr,
+		        "Usage: %s x y radar_x radar_y radar_dir radar_angle\n",
+		        name);
+		return 1;
+	}
+
+	// strtoll saturates out-of-range text, where atoll is undefined.
+	long long v[6];
+	for (int i = 0; i < 6; i++)
+		v[i] = strtoll(argv[i + 1], nullptr, 10);
+
+	bool inside = quessel(v[0], v[1], v[2], v[3], v[4], v[5]);
+	if (printf("%d\n", inside ? 1 : 0) < 0 || fclose(stdout) != 0) {
+		fprintf(stderr, "%s: write error: %s\n", name, strerror(errno));
+		return 1;
+	}
+	return 0;
+}
