@@ -25,6 +25,8 @@ check 0 '0\n' '' 0 0 10 0 20 5 -1          # negative radius
 check 0 '0\n' '' 100000001 0 100000000 10000 0 0 100000001  # double root 10^8+0.5
 check 0 '1\n' '' 0 0 200000000 20000 200000001 0 20000     # division lands on r
 check 0 '0\n' '' 0 0 18000000 6000 18000001 0 6000         # lands just above r
+check 0 '1\n' '' 0 0 220 21 539 -48 99     # 21879 / 221 is 99; times 1/221 is not
+check 0 '1\n' '' 0 0 64562 146425 258892 291750 119182  # r in double, r + 1 ulp via long double
 check 0 '1\n' '' -1073741823 -1073741823 1073741823 1073741823 1073741823 1073741822 1
 
 # Beyond the domain: no trap, and false once a product or sum overflows.

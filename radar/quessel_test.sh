@@ -35,6 +35,10 @@ check 0 '0\n' '' 999 1 0 0 0 0             # width 0 admits only an exact match
 check 0 '1\n' '' -3000000000000000 -1 0 0 180 0             # atan2 gives -pi
 check 0 '1\n' '' 9000000000000000000 -1 0 0 0 0             # 360 + bearing is 360
 check 0 '1\n' '' 1000000000000000000 52407779283041205 0 0 0 6  # *180 then /pi
+check 0 '1\n' '' 1000000000000 57289961630760 0 0 0 178  # not / (pi/180) either
+check 0 '1\n' '' 9000000000000000000 -1 0 0 720 0           # the bearing 360 is not folded to 0
+check 0 '1\n' '' 9007199254740993 1 9007199254740992 0 45 2  # offsets are exact above 2^53
+check 0 '1\n' '' 1 9007199254740993 0 9007199254740992 45 2
 
 # Offsets beyond 64 bits still answer geometrically.
 check 0 '1\n' '' $max 0 $min 0 0 0
