@@ -62,6 +62,7 @@ bool orvane(long long start_x, long long start_y, long long end_x,
 	       end_distance < start_distance;
 }
 
+#ifndef TOOLS_NO_MAIN // the library leaves main to its callers
 int main(int argc, char *argv[])
 {
 	// Linux hands an empty vector over as one empty name.
@@ -86,3 +87,4 @@ int main(int argc, char *argv[])
 	}
 	return 0;
 }
+#endif

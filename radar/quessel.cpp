@@ -36,6 +36,7 @@ bool quessel(long long x, long long y, long long radar_x, long long radar_y,
 	       difference <= static_cast<double>(half);
 }
 
+#ifndef TOOLS_NO_MAIN // the library leaves main to its callers
 int main(int argc, char *argv[])
 {
 	// Linux hands an empty vector over as one empty name.
@@ -59,3 +60,4 @@ int main(int argc, char *argv[])
 	}
 	return 0;
 }
+#endif

@@ -1,0 +1,102 @@
+// Asks the predicates in-process, built with whatever flags the test
+// chooses (-O3 -ffast-math), and wants the answers the programs give.
+// Prints each case as "PROGRAM ARGS... ANSWER" so that the test can ask
+// the programs too.
+#include <orvane.h>
+#include <quessel.h>
+
+#include <climits>
+#include <cstdio>
+
+namespace
+{
+
+struct distance_case {
+	long long x1, y1, x2, y2, want;
+};
+
+// Rounded half away from zero, the double root rounded, and the overflow
+// marker.
+const distance_case distances[] = {
+    {0, 0, 3, 4, 5},   {0, 1, 10, 0, 10},
+    {0, 0, 1, 1, 1},   {100000000, 10000, 0, 0, 100000001},
+    {-1, -1, 2, 3, 5}, {0, 0, 3037000500, 0, LLONG_MAX},
+};
+
+struct approach_case {
+	long long v[7];
+	int want;
+};
+
+// The boundary cases of the program's tests: each turns on one floating
+// step taken in its given order and precision.
+const approach_case approaches[] = {
+    {{0, 0, 10, 0, 20, 5, 5}, 1},
+    {{0, 0, 10, 0, 20, 5, 4}, 0},
+    {{10, 0, 0, 0, 20, 5, 5}, 0},
+    {{3, 3, 3, 3, 0, 0, 100}, 0},
+    {{0, 1, 0, 0, 10, 0, 10}, 0},
+    {{100000001, 0, 100000000, 10000, 0, 0, 100000001}, 0},
+    {{0, 0, 200000000, 20000, 200000001, 0, 20000}, 1},
+    {{0, 0, 18000000, 6000, 18000001, 0, 6000}, 0},
+    {{0, 0, 220, 21, 539, -48, 99}, 1},
+    {{0, 0, 64562, 146425, 258892, 291750, 119182}, 1},
+    {{0, 0, 1, 0, 3037000500, 0, 0}, 0},
+};
+
+struct radar_case {
+	long long v[6];
+	int want;
+};
+
+const radar_case radars[] = {
+    {{10, 10, 0, 0, 0, 90}, 1},
+    {{10, 11, 0, 0, 0, 90}, 0},
+    {{100, 101, 0, 0, 0, 91}, 0},
+    {{10, 1, 0, 0, 350, 40}, 1},
+    {{10, 1, 0, 0, 720, 90}, 0},
+    {{-3000000000000000, -1, 0, 0, 180, 0}, 1},
+    {{9000000000000000000, -1, 0, 0, 720, 0}, 1},
+    {{1000000000000000000, 52407779283041205, 0, 0, 0, 6}, 1},
+    {{1000000000000, 57289961630760, 0, 0, 0, 178}, 1},
+    {{9007199254740993, 1, 9007199254740992, 0, 45, 2}, 1},
+};
+
+int failed;
+
+void report(const char *name, const long long *v, int n, long long got,
+            long long want)
+{
+	printf("%s", name);
+	for (int i = 0; i < n; i++)
+		printf(" %lld", v[i]);
+	printf(" %lld\n", got);
+	if (got != want) {
+		fprintf(stderr, "%s: got %lld, want %lld\n", name, got, want);
+		failed++;
+	}
+}
+
+} // namespace
+
+int main()
+{
+	for (const distance_case &c : distances) {
+		const long long v[] = {c.x1, c.y1, c.x2, c.y2};
+		report("distance", v, 4,
+		       calculate_euclidean_distance(c.x1, c.y1, c.x2, c.y2),
+		       c.want);
+	}
+	for (const approach_case &c : approaches) {
+		const long long *v = c.v;
+		report("orvane", v, 7,
+		       orvane(v[0], v[1], v[2], v[3], v[4], v[5], v[6]),
+		       c.want);
+	}
+	for (const radar_case &c : radars) {
+		const long long *v = c.v;
+		report("quessel", v, 6,
+		       quessel(v[0], v[1], v[2], v[3], v[4], v[5]), c.want);
+	}
+	return failed != 0;
+}
