@@ -1,0 +1,134 @@
+// Time per call of each predicate over a fixed mix of inputs: small and
+// large coordinates inside the domain, the boundary cases, and inputs
+// outside it. The mix is drawn at run time from a fixed seed, so every run
+// measures the same inputs and the compiler can fold none of them.
+#include <orvane.h>
+#include <quessel.h>
+
+#include <benchmark/benchmark.h>
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+namespace
+{
+
+constexpr size_t count = 4096; // a power of two, so the index wraps by mask
+
+uint64_t next()
+{
+	static uint64_t state = 0x9e3779b97f4a7c15;
+	state ^= state << 13;
+	state ^= state >> 7;
+	state ^= state << 17;
+	return state;
+}
+
+long long within(long long bound)
+{
+	return static_cast<long long>(next() % (2 * bound + 1)) - bound;
+}
+
+// One coordinate of the given kind: small, large but inside the domain, or
+// anywhere in the 64-bit range.
+long long coordinate(int kind)
+{
+	switch (kind) {
+	case 0:
+		return within(1000);
+	case 1:
+		return within((1LL << 30) - 1);
+	default:
+		return static_cast<long long>(next());
+	}
+}
+
+// Equal shares of small, large and unbounded coordinates and of boundary
+// cases; shape fits the last arguments of a drawn row to their meaning.
+template <size_t N, size_t B, typename Shape>
+std::vector<std::array<long long, N>>
+mix(const std::array<long long, N> (&boundary)[B], Shape shape)
+{
+	std::vector<std::array<long long, N>> in(count);
+	for (auto &row : in) {
+		int kind = static_cast<int>(next() % 4);
+		if (kind == 3) {
+			row = boundary[next() % B];
+			continue;
+		}
+		for (auto &v : row)
+			v = coordinate(kind);
+		shape(row);
+	}
+	return in;
+}
+
+const std::array<long long, 7> approach_boundary[] = {
+    {0, 0, 10, 0, 20, 5, 5},
+    {0, 1, 0, 0, 10, 0, 10},
+    {3, 3, 3, 3, 0, 0, 100},
+    {100000001, 0, 100000000, 10000, 0, 0, 100000001},
+    {0, 0, 200000000, 20000, 200000001, 0, 20000},
+    {0, 0, 64562, 146425, 258892, 291750, 119182},
+};
+
+const std::array<long long, 6> radar_boundary[] = {
+    {10, 10, 0, 0, 0, 90},
+    {10, 1, 0, 0, 720, 90},
+    {0, 0, 0, 0, 180, 360},
+    {-3000000000000000, -1, 0, 0, 180, 0},
+    {9000000000000000000, -1, 0, 0, 720, 0},
+    {1000000000000000000, 52407779283041205, 0, 0, 0, 6},
+};
+
+// Radii are drawn like coordinates, so some lines meet the circle and some
+// radii are negative.
+const auto approach_inputs = mix(approach_boundary, [](auto &) {});
+
+// Facing directions mostly within the range that wraps fully, widths up to
+// a full turn and beyond, both sometimes negative.
+const auto radar_inputs = mix(radar_boundary, [](auto &row) {
+	row[4] = static_cast<long long>(next() % 1000) - 300;
+	row[5] = within(400);
+});
+
+void distance(benchmark::State &state)
+{
+	size_t i = 0;
+	for (auto _ : state) {
+		const auto &a = approach_inputs[i++ & (count - 1)];
+		benchmark::DoNotOptimize(
+		    calculate_euclidean_distance(a[0], a[1], a[4], a[5]));
+	}
+	state.SetItemsProcessed(state.iterations());
+}
+
+void approach(benchmark::State &state)
+{
+	size_t i = 0;
+	for (auto _ : state) {
+		const auto &a = approach_inputs[i++ & (count - 1)];
+		benchmark::DoNotOptimize(
+		    orvane(a[0], a[1], a[2], a[3], a[4], a[5], a[6]));
+	}
+	state.SetItemsProcessed(state.iterations());
+}
+
+void radar(benchmark::State &state)
+{
+	size_t i = 0;
+	for (auto _ : state) {
+		const auto &a = radar_inputs[i++ & (count - 1)];
+		benchmark::DoNotOptimize(
+		    quessel(a[0], a[1], a[2], a[3], a[4], a[5]));
+	}
+	state.SetItemsProcessed(state.iterations());
+}
+
+} // namespace
+
+BENCHMARK(distance)->Name("calculate_euclidean_distance");
+BENCHMARK(approach)->Name("orvane");
+BENCHMARK(radar)->Name("quessel");
+BENCHMARK_MAIN();
