@@ -7,6 +7,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <vector>
@@ -57,8 +58,8 @@ mix(const std::array<long long, N> (&boundary)[B], Shape shape)
 			row = boundary[next() % B];
 			continue;
 		}
-		for (auto &v : row)
-			v = coordinate(kind);
+		std::generate(row.begin(), row.end(),
+		              [kind] { return coordinate(kind); });
 		shape(row);
 	}
 	return in;
