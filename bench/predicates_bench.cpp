@@ -94,37 +94,35 @@ const auto radar_inputs = mix(radar_boundary, [](auto &row) {
 	row[5] = within(400);
 });
 
-void distance(benchmark::State &state)
+// Asks once per iteration, on each input in turn.
+template <typename Inputs, typename Ask>
+void run(benchmark::State &state, const Inputs &in, Ask ask)
 {
 	size_t i = 0;
-	for (auto _ : state) {
-		const auto &a = approach_inputs[i++ & (count - 1)];
-		benchmark::DoNotOptimize(
-		    calculate_euclidean_distance(a[0], a[1], a[4], a[5]));
-	}
+	for (auto _ : state)
+		benchmark::DoNotOptimize(ask(in[i++ & (count - 1)]));
 	state.SetItemsProcessed(state.iterations());
+}
+
+void distance(benchmark::State &state)
+{
+	run(state, approach_inputs, [](const auto &a) {
+		return calculate_euclidean_distance(a[0], a[1], a[4], a[5]);
+	});
 }
 
 void approach(benchmark::State &state)
 {
-	size_t i = 0;
-	for (auto _ : state) {
-		const auto &a = approach_inputs[i++ & (count - 1)];
-		benchmark::DoNotOptimize(
-		    orvane(a[0], a[1], a[2], a[3], a[4], a[5], a[6]));
-	}
-	state.SetItemsProcessed(state.iterations());
+	run(state, approach_inputs, [](const auto &a) {
+		return orvane(a[0], a[1], a[2], a[3], a[4], a[5], a[6]);
+	});
 }
 
 void radar(benchmark::State &state)
 {
-	size_t i = 0;
-	for (auto _ : state) {
-		const auto &a = radar_inputs[i++ & (count - 1)];
-		benchmark::DoNotOptimize(
-		    quessel(a[0], a[1], a[2], a[3], a[4], a[5]));
-	}
-	state.SetItemsProcessed(state.iterations());
+	run(state, radar_inputs, [](const auto &a) {
+		return quessel(a[0], a[1], a[2], a[3], a[4], a[5]);
+	});
 }
 
 } // namespace
