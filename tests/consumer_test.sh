@@ -15,8 +15,8 @@ trap 'rm -rf "$build"' EXIT
 	"$cmake" --build "$build" >>"$build/log" 2>&1 || { cat "$build/log"; exit 1; }
 "$build/consumer" >"$build/cases" || exit 1
 
-status=0
 count=0
+differ=0
 while read -r prog args; do
 	[ "$prog" = distance ] && continue
 	want=${args##* }
@@ -24,8 +24,8 @@ while read -r prog args; do
 	count=$((count + 1))
 	if [ "$got" != "$want" ]; then
 		echo "$prog ${args% *}: the program says $got, the library $want"
-		status=1
+		differ=$((differ + 1))
 	fi
 done <"$build/cases"
-echo "consumer: $count cases agree with the programs"
-[ "$count" -gt 0 ] && exit $status
+echo "consumer: $count cases asked of the programs, $differ answered otherwise"
+[ "$count" -gt 0 ] && [ "$differ" -eq 0 ]
