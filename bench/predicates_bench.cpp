@@ -2,6 +2,11 @@
 // large coordinates inside the domain, the boundary cases, and inputs
 // outside it. The mix is drawn at run time from a fixed seed, so every run
 // measures the same inputs and the compiler can fold none of them.
+//
+// Beside each predicate runs its floor, the math-library calls it cannot
+// do without, on operands converted from the same inputs beforehand; the
+// ratio of the two, printed last, comes from one run and so holds on any
+// machine, where the times alone do not.
 #include <orvane.h>
 #include <quessel.h>
 
@@ -9,7 +14,11 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdint>
+#include <cstdio>
+#include <map>
+#include <string>
 #include <vector>
 
 namespace
@@ -94,6 +103,40 @@ const auto radar_inputs = mix(radar_boundary, [](auto &row) {
 	row[5] = within(400);
 });
 
+// A difference that wraps where it overflows: a floor operand needs only
+// the right magnitude, not the exact value.
+double wrapped(long long a, long long b)
+{
+	return static_cast<double>(
+	    static_cast<long long>(static_cast<unsigned long long>(a) -
+	                           static_cast<unsigned long long>(b)));
+}
+
+double squared(long long x1, long long y1, long long x2, long long y2)
+{
+	double dx = wrapped(x2, x1), dy = wrapped(y2, y1);
+	return dx * dx + dy * dy;
+}
+
+// orvane's floor: the step length and the two distances' square roots,
+// and the two roundings.
+const auto approach_floor_inputs = [] {
+	std::vector<std::array<double, 3>> out;
+	for (const auto &a : approach_inputs)
+		out.push_back({squared(a[0], a[1], a[2], a[3]),
+		               squared(a[0], a[1], a[4], a[5]),
+		               squared(a[2], a[3], a[4], a[5])});
+	return out;
+}();
+
+// quessel's floor: atan2 of the two converted offsets.
+const auto radar_floor_inputs = [] {
+	std::vector<std::array<double, 2>> out;
+	for (const auto &a : radar_inputs)
+		out.push_back({wrapped(a[1], a[3]), wrapped(a[0], a[2])});
+	return out;
+}();
+
 // Asks once per iteration, on each input in turn.
 template <typename Inputs, typename Ask>
 void run(benchmark::State &state, const Inputs &in, Ask ask)
@@ -125,9 +168,64 @@ void radar(benchmark::State &state)
 	});
 }
 
+void approach_floor(benchmark::State &state)
+{
+	run(state, approach_floor_inputs, [](const auto &a) {
+		return sqrt(a[0]) + static_cast<double>(llround(sqrt(a[1])) -
+		                                        llround(sqrt(a[2])));
+	});
+}
+
+void radar_floor(benchmark::State &state)
+{
+	run(state, radar_floor_inputs,
+	    [](const auto &a) { return atan2(a[0], a[1]); });
+}
+
+// The usual table, and then each predicate's time over its floor's: the
+// median's where the runs are repeated.
+class ratio_reporter : public benchmark::ConsoleReporter
+{
+      public:
+	void ReportRuns(const std::vector<Run> &runs) override
+	{
+		ConsoleReporter::ReportRuns(runs);
+		for (const Run &r : runs)
+			if (r.run_type == Run::RT_Iteration ||
+			    r.aggregate_name == "median")
+				ns[r.run_name.function_name] =
+				    r.GetAdjustedRealTime();
+	}
+
+	void print_ratio(const char *name)
+	{
+		std::string floor = std::string(name) + "_floor";
+		if (ns.count(name) && ns.count(floor) && ns[floor] > 0)
+			printf("%-8s %5.2f x its floor\n", name,
+			       ns[name] / ns[floor]);
+	}
+
+      private:
+	std::map<std::string, double> ns;
+};
+
 } // namespace
 
 BENCHMARK(distance)->Name("calculate_euclidean_distance");
 BENCHMARK(approach)->Name("orvane");
+BENCHMARK(approach_floor)->Name("orvane_floor");
 BENCHMARK(radar)->Name("quessel");
-BENCHMARK_MAIN();
+BENCHMARK(radar_floor)->Name("quessel_floor");
+
+int main(int argc, char *argv[])
+{
+	benchmark::Initialize(&argc, argv);
+	if (benchmark::ReportUnrecognizedArguments(argc, argv))
+		return 1;
+	ratio_reporter reporter;
+	benchmark::RunSpecifiedBenchmarks(&reporter);
+	benchmark::Shutdown();
+	reporter.print_ratio("orvane");
+	reporter.print_ratio("quessel");
+	return 0;
+}

@@ -7,15 +7,21 @@
 #include <cstdlib>
 #include <cstring>
 
-// Offsets are formed exactly in 128 bits, so any pair of 64-bit
-// coordinates gets its geometric answer and in-domain ones are unchanged.
+// An offset that overflows 64 bits is formed exactly in 128, so any pair of
+// coordinates gets its geometric answer; the rest keep the cheap 64-bit
+// conversion. An integer converts to the same double in either type.
 __extension__ typedef __int128 wide;
 
 bool quessel(long long x, long long y, long long radar_x, long long radar_y,
              long long radar_dir, long long radar_angle)
 {
-	double dx = static_cast<double>(static_cast<wide>(x) - radar_x);
-	double dy = static_cast<double>(static_cast<wide>(y) - radar_y);
+	long long ox, oy;
+	double dx = __builtin_sub_overflow(x, radar_x, &ox)
+	                ? static_cast<double>(static_cast<wide>(x) - radar_x)
+	                : static_cast<double>(ox);
+	double dy = __builtin_sub_overflow(y, radar_y, &oy)
+	                ? static_cast<double>(static_cast<wide>(y) - radar_y)
+	                : static_cast<double>(oy);
 
 	// Two roundings, not one multiplication by a degrees-per-radian
 	// factor: the answers on the bound depend on it.
