@@ -29,6 +29,18 @@ check 0 '1\n' '' 0 0 220 21 539 -48 99     # 21879 / 221 is 99; times 1/221 is n
 check 0 '1\n' '' 0 0 64562 146425 258892 291750 119182  # r in double, r + 1 ulp via long double
 check 0 '1\n' '' -1073741823 -1073741823 1073741823 1073741823 1073741823 1073741822 1
 
+# Away from the origin, where every term of the cross product counts.
+check 0 '1\n' '' 10 10 20 10 30 15 5       # drops or flips end_x*start_y - end_y*start_x
+check 0 '1\n' '' -7 0 -5 -6 0 -7 6         # start's x and y swapped in its distance
+
+# Each found by search to separate the exact rule from a plausible slip.
+check 0 '0\n' '' 0 0 7729107 1393474 23961975 -903476 5140681  # cross <= radius * step
+check 0 '0\n' '' 0 0 104160749 390445679 172653426 593823437 13755709  # step by hypot
+check 0 '0\n' '' 0 0 295689229 397894155 697467008 919711981 11234095  # step from double squares
+check 0 '1\n' '' 94906566 0 94906565 9742 0 0 94906566  # distance by hypot
+check 0 '0\n' '' 94926050 0 94926049 9743 0 0 94926050  # distance from double squares
+check 0 '1\n' '' 0 0 1 0 16777217 16777217 16777217  # radius 2^24 + 1 as float
+
 # Beyond the domain: no trap, and false once a product or sum overflows.
 check 0 '1\n' '' 0 0 1 0 3037000499 0 0    # squared distance just fits
 check 0 '0\n' '' 0 0 1 0 3037000500 0 0    # squared distance overflows

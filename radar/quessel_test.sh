@@ -39,6 +39,10 @@ check 0 '1\n' '' 1000000000000 57289961630760 0 0 0 178  # not / (pi/180) either
 check 0 '1\n' '' 9000000000000000000 -1 0 0 720 0           # the bearing 360 is not folded to 0
 check 0 '1\n' '' 9007199254740993 1 9007199254740992 0 45 2  # offsets are exact above 2^53
 check 0 '1\n' '' 1 9007199254740993 0 9007199254740992 45 2
+check 0 '1\n' '' 1000 10 0 0 180 360        # difference about -179.4 is not corrected
+check 0 '1\n' '' 10 0 0 0 16777219 33553718  # radar_dir 2^24 + 3 as float
+check 0 '1\n' '' 10 0 0 0 16777577 33554434  # -half, -(2^24 + 1), as float
+check 0 '1\n' '' 10 0 0 0 -16777577 33554434 # half, 2^24 + 1, as float
 
 # Offsets beyond 64 bits still answer geometrically.
 check 0 '1\n' '' $max 0 $min 0 0 0
@@ -46,6 +50,8 @@ check 0 '1\n' '' $min 0 $max 0 180 0
 check 0 '1\n' '' 0 $max 0 $min 90 0
 check 0 '1\n' '' $min $min $max $max 225 0
 check 0 '1\n' '' $max $max 0 0 0 $max
+check 0 '1\n' '' $max 4611686018427389440 -4611686018427389437 -9223372036854775804 45 0  # equal offsets: subtract, then convert
+check 0 '0\n' '' $max $max $min -9223371761976868864 45 0  # offsets 2^38 apart, as float equal
 check 0 '0\n' '' 10 10 0 0 0 $min
 check 0 '0\n' '' 10 10 0 0 $min $max
 check 0 '0\n' '' 10 10 0 0 $max $max
