@@ -1,5 +1,8 @@
-// Feeds the Approach test arbitrary 64-bit inputs. The sanitizers catch
-// any undefined step; the checks catch answers no input may give.
+// Feeds the Approach test arbitrary 64-bit inputs, for the sanitizers to
+// catch any undefined step, then holds it to the plane's exact symmetries:
+// moving all three points by one offset, or turning or mirroring them all
+// on the integer grid, leaves every integer square and the cross term's
+// magnitude as they were, so the answer and the distances may not change.
 #include "orvane.h"
 
 #include <cstddef>
@@ -7,29 +10,56 @@
 #include <cstdlib>
 #include <cstring>
 
+namespace
+{
+
+// Coordinates and offsets below 2^29 keep the moved points below 2^30,
+// where no integer step can overflow.
+constexpr long long reach = 1LL << 29;
+
+struct point {
+	long long x, y;
+};
+
+// One of the grid's eight symmetries: bit 0 swaps x and y, bits 1 and 2
+// negate them.
+point turn(point p, unsigned symmetry)
+{
+	if (symmetry & 1)
+		p = {p.y, p.x};
+	if (symmetry & 2)
+		p.x = -p.x;
+	if (symmetry & 4)
+		p.y = -p.y;
+	return p;
+}
+
+} // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-	long long v[7] = {};
-	unsigned char small = 0;
-	if (size > 0) {
-		small = data[0];
-		memcpy(v, data + 1, size - 1 < sizeof v ? size - 1 : sizeof v);
+	long long v[10] = {};
+	memcpy(v, data, size < sizeof v ? size : sizeof v);
+	orvane(v[0], v[1], v[2], v[3], v[4], v[5], v[6]);
+	calculate_euclidean_distance(v[0], v[1], v[2], v[3]);
+
+	for (long long &n : v)
+		n %= reach;
+	point p[3] = {{v[0], v[1]}, {v[2], v[3]}, {v[4], v[5]}};
+	long long radius = v[6];
+	point offset = {v[7], v[8]};
+	unsigned symmetry = static_cast<unsigned>(v[9]) & 7;
+
+	point q[3];
+	for (int i = 0; i < 3; i++) {
+		q[i] = turn(p[i], symmetry);
+		q[i] = {q[i].x + offset.x, q[i].y + offset.y};
 	}
-	// Most raw values overflow; bring a chosen few into the exact domain.
-	for (int i = 0; i < 7; i++)
-		if (small & (1u << i))
-			v[i] /= 1LL << 34;
-
-	bool forward = orvane(v[0], v[1], v[2], v[3], v[4], v[5], v[6]);
-	bool backward = orvane(v[2], v[3], v[0], v[1], v[4], v[5], v[6]);
-	if (forward && backward)
-		abort(); // a step and its reverse cannot both come nearer
-	if (forward && (v[6] < 0 || (v[0] == v[2] && v[1] == v[3])))
+	if (orvane(p[0].x, p[0].y, p[1].x, p[1].y, p[2].x, p[2].y, radius) !=
+	    orvane(q[0].x, q[0].y, q[1].x, q[1].y, q[2].x, q[2].y, radius))
 		abort();
-
-	long long there = calculate_euclidean_distance(v[0], v[1], v[4], v[5]);
-	long long back = calculate_euclidean_distance(v[4], v[5], v[0], v[1]);
-	if (there != back || there < 0)
+	if (calculate_euclidean_distance(p[0].x, p[0].y, p[2].x, p[2].y) !=
+	    calculate_euclidean_distance(q[0].x, q[0].y, q[2].x, q[2].y))
 		abort();
 	return 0;
 }

@@ -1,5 +1,7 @@
-// Feeds the Radar field test arbitrary 64-bit inputs. The sanitizers
-// catch any undefined step; the checks catch answers no input may give.
+// Feeds the Radar field test arbitrary 64-bit inputs, for the sanitizers
+// to catch any undefined step, then holds it to an exact symmetry: moving
+// the point and the radar by one offset leaves both integer offsets, and
+// so the answer, as they were.
 #include "quessel.h"
 
 #include <cstddef>
@@ -9,19 +11,21 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-	long long v[6] = {};
+	long long v[8] = {};
 	memcpy(v, data, size < sizeof v ? size : sizeof v);
 	long long x = v[0], y = v[1], radar_x = v[2], radar_y = v[3];
-	// Keep many facing directions within the range that wraps fully.
+	// Many facing directions within the range that wraps fully.
 	long long dir = v[4] % 1000, angle = v[5];
-
 	bool inside = quessel(x, y, radar_x, radar_y, dir, angle);
-	if (angle <= -2 && inside)
-		abort(); // a negative half width admits nothing
-	if (angle >= 720 && dir >= -180 && dir <= 540 && !inside)
-		abort(); // a field this wide sees every direction
-	if (x == radar_x && y == radar_y &&
-	    inside != quessel(1, 0, 0, 0, dir, angle))
-		abort(); // the radar's own position lies along +x
+
+	long long moved[4];
+	if (__builtin_add_overflow(x, v[6], &moved[0]) ||
+	    __builtin_add_overflow(radar_x, v[6], &moved[2]) ||
+	    __builtin_add_overflow(y, v[7], &moved[1]) ||
+	    __builtin_add_overflow(radar_y, v[7], &moved[3]))
+		return 0;
+	if (inside !=
+	    quessel(moved[0], moved[1], moved[2], moved[3], dir, angle))
+		abort();
 	return 0;
 }
