@@ -8,7 +8,7 @@ set -euo pipefail
 build=${1:?usage: startup.sh BUILD_DIR}
 valgrind=$(command -v valgrind) || { echo 'startup.sh: needs valgrind' >&2; exit 1; }
 [ -x "$build/bench/baseline" ] ||
-	{ echo "startup.sh: build $build with -DTOOLS_BENCH=ON first" >&2; exit 1; }
+	{ echo "startup.sh: build $build with -DORVANE_QUESSEL_BENCH=ON first" >&2; exit 1; }
 
 count() {
 	env -i "$valgrind" --tool=callgrind --callgrind-out-file=/dev/null "$@" 2>&1 >/dev/null |

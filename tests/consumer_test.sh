@@ -1,20 +1,43 @@
 #!/bin/bash
-# Usage: consumer_test.sh CMAKE CXX BIN_DIR [CMAKE_ARG...]
-# Builds the consumer project with -O3 -ffast-math and the given arguments
-# (how it finds the predicates), runs it, and asks the programs in BIN_DIR
-# every case it printed: the library and the programs must agree.
-cmake=$1
-cxx=$2
-bin=$3
-shift 3
+# Usage: consumer_test.sh BIN_DIR cmake CMAKE CXX [CMAKE_ARG...]
+#        consumer_test.sh BIN_DIR pkg-config CXX [PKG_CONFIG_ARG...]
+# Builds the consumer with -O3 -ffast-math, finding the predicates through
+# CMake with the given arguments or through pkg-config, runs it, and asks
+# the programs in BIN_DIR every case it printed: the library and the
+# programs must agree. Through CMake, installing the consumer must install
+# the consumer alone.
+bin=$1
+how=$2
+shift 2
+source=$(dirname "$0")/consumer
 build=$(mktemp -d) || exit 1
 trap 'rm -rf "$build"' EXIT
 
-"$cmake" -S "$(dirname "$0")/consumer" -B "$build" -DCMAKE_CXX_COMPILER="$cxx" \
-	-DCMAKE_BUILD_TYPE=None -DCMAKE_CXX_FLAGS='-O3 -ffast-math' "$@" >"$build/log" 2>&1 &&
-	"$cmake" --build "$build" >>"$build/log" 2>&1 || { cat "$build/log"; exit 1; }
-"$build/consumer" >"$build/cases" || exit 1
+case $how in
+cmake)
+	cmake=$1 cxx=$2
+	shift 2
+	{
+		"$cmake" -S "$source" -B "$build" -DCMAKE_CXX_COMPILER="$cxx" \
+			-DCMAKE_BUILD_TYPE=None -DCMAKE_CXX_FLAGS='-O3 -ffast-math' "$@" &&
+			"$cmake" --build "$build" &&
+			"$cmake" --install "$build" --prefix "$build/root"
+	} >"$build/log" 2>&1 || { cat "$build/log"; exit 1; }
+	installed=$(cd "$build/root" && find . ! -type d)
+	if [ "$installed" != ./bin/consumer ]; then
+		printf 'installing the consumer installed:\n%s\n' "$installed"
+		exit 1
+	fi
+	;;
+pkg-config)
+	cxx=$1
+	shift
+	flags=$(pkg-config "$@" --cflags --libs orvane_quessel) || exit 1
+	"$cxx" -O3 -ffast-math "$source/consumer.cpp" $flags -o "$build/consumer" || exit 1
+	;;
+esac
 
+"$build/consumer" >"$build/cases" || exit 1
 count=0
 differ=0
 while read -r prog args; do
@@ -27,5 +50,5 @@ while read -r prog args; do
 		differ=$((differ + 1))
 	fi
 done <"$build/cases"
-echo "consumer: $count cases asked of the programs, $differ answered otherwise"
+echo "consumer ($how): $count cases asked of the programs, $differ answered otherwise"
 [ "$count" -gt 0 ] && [ "$differ" -eq 0 ]

@@ -1,23 +1,46 @@
 #!/bin/bash
-# Usage: install_test.sh CMAKE BUILD_DIR CXX BINDIR MANDIR [CMAKE_ARG...]
-# Installs into a scratch prefix, runs the programs that landed there, and
-# builds a consumer against the CMake package that landed beside them.
+# Usage: install_test.sh CMAKE BUILD_DIR CXX BINDIR MANDIR LIBDIR [CMAKE_ARG...]
+# Installs into a scratch prefix, runs the programs that landed there, asks
+# the CMake package for each component, and builds a consumer against it
+# and against the pkg-config file that landed beside it.
 cmake=$1
 build=$2
 cxx=$3
 bindir=$4
 mandir=$5
-shift 5
+libdir=$6
+shift 6
+here=$(dirname "$0")
 prefix=$(mktemp -d) || exit 1
 trap 'rm -rf "$prefix"' EXIT
 
 "$cmake" --install "$build" --prefix "$prefix" >/dev/null || exit 1
 status=0
-for f in "$mandir/man1/orvane.1" "$mandir/man1/quessel.1"; do
-	[ -f "$prefix/$f" ] || { echo "not installed: $f"; status=1; }
+fail() {
+	echo "$*"
+	status=1
+}
+for f in "$mandir/man1/orvane.1.gz" "$mandir/man1/quessel.1.gz"; do
+	[ -f "$prefix/$f" ] || fail "not installed: $f"
 done
-[ "$("$prefix/$bindir/orvane" 0 0 10 0 20 5 5)" = 1 ] || { echo "installed orvane fails"; status=1; }
-[ "$("$prefix/$bindir/quessel" 10 10 0 0 0 90)" = 1 ] || { echo "installed quessel fails"; status=1; }
-bash "$(dirname "$0")/consumer_test.sh" "$cmake" "$cxx" "$prefix/$bindir" \
+[ "$("$prefix/$bindir/orvane" 0 0 10 0 20 5 5)" = 1 ] || fail "installed orvane fails"
+[ "$("$prefix/$bindir/quessel" 10 10 0 0 0 90)" = 1 ] || fail "installed quessel fails"
+
+targets=$(find "$prefix" -name orvane_quessel-targets.cmake)
+grep -n '<[A-Z_]*:>' "$targets" && fail "the exported targets hold an empty expression"
+
+components() {
+	"$cmake" -S "$here/components" -B "$prefix/components" --fresh \
+		-DCMAKE_PREFIX_PATH="$prefix" -DCOMPONENTS="$1" 2>&1
+}
+for c in approach radar 'approach;radar'; do
+	components "$c" >/dev/null || fail "find_package: COMPONENTS $c not found"
+done
+out=$(components 'radar;nosuch') && fail "find_package: COMPONENTS nosuch found"
+grep -q 'no component nosuch' <<<"$out" || fail "find_package: no word of nosuch in: $out"
+
+bash "$here/consumer_test.sh" "$prefix/$bindir" cmake "$cmake" "$cxx" \
 	-DCMAKE_PREFIX_PATH="$prefix" "$@" || status=1
+PKG_CONFIG_PATH=$prefix/$libdir/pkgconfig bash "$here/consumer_test.sh" "$prefix/$bindir" \
+	pkg-config "$cxx" --define-variable=prefix="$prefix" || status=1
 exit $status
