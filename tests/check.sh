@@ -5,7 +5,8 @@
 # runs $prog with ARGs and wants that exit status and, byte for byte, those
 # outputs (printf %b strings). Prefix a case with as=NAME to run the program
 # under another argv[0], or with to=FILE (to=closed) to redirect (close) its
-# standard output. Sourced by a tool's test script after setting $prog.
+# standard output. Sourced by a tool's test script after setting $prog; an
+# emulator in $EMULATOR runs the program.
 
 passed=0
 failed=0
@@ -22,6 +23,8 @@ check() {
 		closed) exec >&- ;;
 		*) exec >"$to" ;;
 		esac
+		# Under qemu-user it is the emulator's -0 that names the program.
+		[ -z "${EMULATOR-}" ] || exec $EMULATOR -0 "${as-$prog}" "$prog" "$@"
 		exec -a "${as-$prog}" "$prog" "$@"
 	) 2>"$tmp/err"
 	status=$?

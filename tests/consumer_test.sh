@@ -4,7 +4,7 @@
 # Builds the consumer with -O3 -ffast-math, finding the predicates through
 # CMake with the given arguments or through pkg-config, runs it, and asks
 # the programs in BIN_DIR every case it printed: the library and the
-# programs must agree. Through CMake, installing the consumer must install
+# programs must agree. An emulator in $EMULATOR runs both. Through CMake, installing the consumer must install
 # the consumer alone.
 bin=$1
 how=$2
@@ -37,13 +37,13 @@ pkg-config)
 	;;
 esac
 
-"$build/consumer" >"$build/cases" || exit 1
+$EMULATOR "$build/consumer" >"$build/cases" || exit 1
 count=0
 differ=0
 while read -r prog args; do
 	[ "$prog" = distance ] && continue
 	want=${args##* }
-	got=$("$bin/$prog" ${args% *})
+	got=$($EMULATOR "$bin/$prog" ${args% *})
 	count=$((count + 1))
 	if [ "$got" != "$want" ]; then
 		echo "$prog ${args% *}: the program says $got, the library $want"

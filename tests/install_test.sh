@@ -23,8 +23,8 @@ fail() {
 for f in "$mandir/man1/orvane.1.gz" "$mandir/man1/quessel.1.gz"; do
 	[ -f "$prefix/$f" ] || fail "not installed: $f"
 done
-[ "$("$prefix/$bindir/orvane" 0 0 10 0 20 5 5)" = 1 ] || fail "installed orvane fails"
-[ "$("$prefix/$bindir/quessel" 10 10 0 0 0 90)" = 1 ] || fail "installed quessel fails"
+[ "$($EMULATOR "$prefix/$bindir/orvane" 0 0 10 0 20 5 5)" = 1 ] || fail "installed orvane fails"
+[ "$($EMULATOR "$prefix/$bindir/quessel" 10 10 0 0 0 90)" = 1 ] || fail "installed quessel fails"
 
 targets=$(find "$prefix" -name orvane_quessel-targets.cmake)
 grep -n '<[A-Z_]*:>' "$targets" && fail "the exported targets hold an empty expression"

@@ -2,7 +2,7 @@
 # Usage: lean_test.sh READELF PROGRAM...
 # Each program may load libc and libm and nothing else, and may export
 # nothing for dynamic linking (copies of library data, name@VERSION, are
-# not exports).
+# not exports). ppc64el's readelf puts a [<localentry>: N] in the columns.
 readelf=$1
 shift
 status=0
@@ -12,7 +12,7 @@ for prog; do
 		printf '%s needs: %s\n' "$prog" "$needed"
 		status=1
 	fi
-	exported=$("$readelf" --dyn-syms -W "$prog" |
+	exported=$("$readelf" --dyn-syms -W "$prog" | sed 's/\[<localentry>: [0-9]*\]//' |
 		awk '$7 != "UND" && ($5 == "GLOBAL" || $5 == "WEAK") && $8 !~ /@/ { print $8 }')
 	if [ -n "$exported" ]; then
 		printf '%s exports: %s\n' "$prog" "$exported"
