@@ -1,6 +1,7 @@
 #!/bin/bash
-# Usage: orvane_test.sh PATH_TO_ORVANE
+# Usage: orvane_test.sh PATH_TO_ORVANE PATH_TO_EMPTY_ARGV_RUNNER
 prog=$1
+empty_argv=$2
 . "$(dirname "$0")/../tests/check.sh"
 
 usage=' start_x start_y end_x end_y center_x center_y radius\n'
@@ -65,6 +66,7 @@ check 1 '' "Usage: $prog$usage" 1 2 3 4 5 6
 check 1 '' "Usage: $prog$usage" 1 2 3 4 5 6 7 8
 as=orv check 1 '' "Usage: orv$usage" 1
 as='' check 1 '' "Usage: orvane$usage"
+prog=$empty_argv check 1 '' "Usage: orvane$usage"   # argc 0, argv[0] null
 to=/dev/full check 1 '' "Usage: $prog$usage"
 
 # A lost answer is a failure.

@@ -1,6 +1,7 @@
 #!/bin/bash
-# Usage: quessel_test.sh PATH_TO_QUESSEL
+# Usage: quessel_test.sh PATH_TO_QUESSEL PATH_TO_EMPTY_ARGV_RUNNER
 prog=$1
+empty_argv=$2
 . "$(dirname "$0")/../tests/check.sh"
 
 usage=' x y radar_x radar_y radar_dir radar_angle\n'
@@ -51,6 +52,7 @@ check 0 '1\n' '' 0 $max 0 $min 90 0
 check 0 '1\n' '' $min $min $max $max 225 0
 check 0 '1\n' '' $max $max 0 0 0 $max
 check 0 '1\n' '' $max 4611686018427389440 -4611686018427389437 -9223372036854775804 45 0  # equal offsets: subtract, then convert
+check 0 '1\n' '' 4611686018427389440 $max -9223372036854775804 -4611686018427389437 45 0
 check 0 '0\n' '' $max $max $min -9223371761976868864 45 0  # offsets 2^38 apart, as float equal
 check 0 '0\n' '' 10 10 0 0 0 $min
 check 0 '0\n' '' 10 10 0 0 $min $max
@@ -71,6 +73,7 @@ check 1 '' "Usage: $prog$usage" 1 2 3 4 5
 check 1 '' "Usage: $prog$usage" 1 2 3 4 5 6 7
 as=radar check 1 '' "Usage: radar$usage" 1
 as='' check 1 '' "Usage: quessel$usage"
+prog=$empty_argv check 1 '' "Usage: quessel$usage"   # argc 0, argv[0] null
 to=/dev/full check 1 '' "Usage: $prog$usage"
 
 # A lost answer is a failure.
