@@ -29,6 +29,18 @@ long long calculate_euclidean_distance(long long x1, long long y1, long long x2,
 	return llround(sqrt(static_cast<double>(sq)));
 }
 
+// Whether end is strictly nearer the centre than start, both distances
+// rounded; false when a distance does not fit.
+static bool nearer(long long start_x, long long start_y, long long end_x,
+                   long long end_y, long long center_x, long long center_y)
+{
+	long long start_distance =
+	    calculate_euclidean_distance(start_x, start_y, center_x, center_y);
+	long long end_distance =
+	    calculate_euclidean_distance(end_x, end_y, center_x, center_y);
+	return start_distance != LLONG_MAX && end_distance < start_distance;
+}
+
 bool orvane(long long start_x, long long start_y, long long end_x,
             long long end_y, long long center_x, long long center_y,
             long long radius)
@@ -51,15 +63,9 @@ bool orvane(long long start_x, long long start_y, long long end_x,
 	// A zero-length step gives 0/0, which fails the comparison below.
 	double line_distance = static_cast<double>(cross) / step_length;
 
-	long long start_distance =
-	    calculate_euclidean_distance(start_x, start_y, center_x, center_y);
-	long long end_distance =
-	    calculate_euclidean_distance(end_x, end_y, center_x, center_y);
-	if (start_distance == LLONG_MAX || end_distance == LLONG_MAX)
-		return false;
-
+	// A line that misses the circle needs no rounded distances.
 	return line_distance <= static_cast<double>(radius) &&
-	       end_distance < start_distance;
+	       nearer(start_x, start_y, end_x, end_y, center_x, center_y);
 }
 
 #ifndef TOOLS_NO_MAIN // the library leaves main to its callers

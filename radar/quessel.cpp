@@ -26,20 +26,22 @@ bool quessel(long long x, long long y, long long radar_x, long long radar_y,
 	// Two roundings, not one multiplication by a degrees-per-radian
 	// factor: the answers on the bound depend on it.
 	double bearing = atan2(dy, dx) * 180.0 / 3.141592653589793;
-	if (bearing < 0)
-		bearing = 360.0 + bearing;
+
+	// Each correction adds a whole turn or 0.0, which changes nothing here
+	// (no value is -0.0), and the bounds are tested with &: the compiler
+	// then chooses without branches, which on scattered directions are
+	// mispredicted at a cost above the atan2 call's.
+	bearing += bearing < 0 ? 360.0 : 0.0;
 
 	// One correction each way: a facing direction outside -180..540 is
 	// deliberately left partly unwrapped.
 	double difference = bearing - static_cast<double>(radar_dir);
-	if (difference > 180.0)
-		difference -= 360.0;
-	if (difference < -180.0)
-		difference += 360.0;
+	difference += 180.0 < difference ? -360.0 : 0.0;
+	difference += difference < -180.0 ? 360.0 : 0.0;
 
 	long long half = radar_angle / 2;
-	return static_cast<double>(-half) <= difference &&
-	       difference <= static_cast<double>(half);
+	return (static_cast<double>(-half) <= difference) &
+	       (difference <= static_cast<double>(half));
 }
 
 #ifndef TOOLS_NO_MAIN // the library leaves main to its callers
