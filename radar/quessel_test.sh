@@ -52,7 +52,7 @@ check 0 '1\n' '' 0 $max 0 $min 90 0
 check 0 '1\n' '' $min $min $max $max 225 0
 check 0 '1\n' '' $max $max 0 0 0 $max
 check 0 '1\n' '' $max 4611686018427389440 -4611686018427389437 -9223372036854775804 45 0  # equal offsets: subtract, then convert
-check 0 '1\n' '' 4611686018427389440 $max -9223372036854775804 -4611686018427389437 45 0
+check 0 '1\n' '' 4611686018427390466 $max -9223372036854775806 -4611686018427390465 45 0  # and for y
 check 0 '0\n' '' $max $max $min -9223371761976868864 45 0  # offsets 2^38 apart, as float equal
 check 0 '0\n' '' 10 10 0 0 0 $min
 check 0 '0\n' '' 10 10 0 0 $min $max
