@@ -4,7 +4,8 @@
 # Builds the consumer with -O3 -ffast-math, finding the predicates through
 # CMake with the given arguments or through pkg-config, runs it, and asks
 # the programs in BIN_DIR every case it printed: the library and the
-# programs must agree. An emulator in $EMULATOR runs both. Through CMake, installing the consumer must install
+# programs must agree. An emulator in $EMULATOR runs both; LDFLAGS reach
+# the link either way. Through CMake, installing the consumer must install
 # the consumer alone.
 bin=$1
 how=$2
@@ -33,7 +34,7 @@ pkg-config)
 	cxx=$1
 	shift
 	flags=$(pkg-config "$@" --cflags --libs orvane_quessel) || exit 1
-	"$cxx" -O3 -ffast-math "$source/consumer.cpp" $flags -o "$build/consumer" || exit 1
+	"$cxx" -O3 -ffast-math "$source/consumer.cpp" $flags ${LDFLAGS-} -o "$build/consumer" || exit 1
 	;;
 esac
 

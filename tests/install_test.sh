@@ -30,7 +30,7 @@ targets=$(find "$prefix" -name orvane_quessel-targets.cmake)
 grep -n '<[A-Z_]*:>' "$targets" && fail "the exported targets hold an empty expression"
 
 components() {
-	"$cmake" -S "$here/components" -B "$prefix/components" --fresh \
+	LDFLAGS= "$cmake" -S "$here/components" -B "$prefix/components" --fresh \
 		-DCMAKE_PREFIX_PATH="$prefix" -DCOMPONENTS="$1" 2>&1
 }
 for c in approach radar 'approach;radar'; do
