@@ -5,6 +5,7 @@
 // magnitude as they were, so the answer and the distances may not change.
 #include "orvane.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -43,8 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 	orvane(v[0], v[1], v[2], v[3], v[4], v[5], v[6]);
 	calculate_euclidean_distance(v[0], v[1], v[2], v[3]);
 
-	for (long long &n : v)
-		n %= reach;
+	std::transform(v, v + 10, v, [](long long n) { return n % reach; });
 	point p[3] = {{v[0], v[1]}, {v[2], v[3]}, {v[4], v[5]}};
 	long long radius = v[6];
 	point offset = {v[7], v[8]};
