@@ -74,5 +74,6 @@ to=/dev/full check 1 '' "$prog: write error: No space left on device\n" 0 0 10 0
 to=/dev/full check 1 '' "$prog: write error: No space left on device\n" 10 0 0 0 20 5 5
 to=closed check 1 '' "$prog: write error: Bad file descriptor\n" 0 0 10 0 20 5 5
 as=orv to=/dev/full check 1 '' "orv: write error: No space left on device\n" 0 0 10 0 20 5 5
+as='' to=/dev/full check 1 '' "orvane: write error: No space left on device\n" 0 0 10 0 20 5 5
 
 finish

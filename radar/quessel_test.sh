@@ -81,5 +81,6 @@ to=/dev/full check 1 '' "$prog: write error: No space left on device\n" 10 10 0 
 to=/dev/full check 1 '' "$prog: write error: No space left on device\n" 10 11 0 0 0 90
 to=closed check 1 '' "$prog: write error: Bad file descriptor\n" 10 10 0 0 0 90
 as=radar to=/dev/full check 1 '' "radar: write error: No space left on device\n" 10 10 0 0 0 90
+as='' to=/dev/full check 1 '' "quessel: write error: No space left on device\n" 10 10 0 0 0 90
 
 finish
