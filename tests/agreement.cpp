@@ -1,0 +1,160 @@
+// Holds the tools to their plain reference on generated cases, built where
+// faults hide: across the overflow edge of each integer step, on near-ties
+// of each floating comparison, and on the offsets and directions that take
+// a path of their own. The seed is fixed, so a failure repeats.
+// Usage: agreement [CASES [SEED]]
+#include "reference.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <initializer_list>
+#include <random>
+
+namespace
+{
+
+std::mt19937_64 next;
+
+long long pick(long long lo, long long hi)
+{
+	return lo + static_cast<long long>(next() % (hi - lo + 1));
+}
+
+// Below 2^bits in magnitude, of either sign, with bits drawn from [lo, hi]:
+// every scale as often.
+long long scaled(int lo, int hi)
+{
+	int bits = static_cast<int>(pick(lo, hi));
+	long long m = bits ? static_cast<long long>(next() >> (64 - bits)) : 0;
+	return next() & 1 ? -m : m;
+}
+
+// Any scale, or an edge where a 64-bit step overflows or a double rounds.
+long long value()
+{
+	static const long long edges[] = {
+	    0,          1,          -1,        LLONG_MAX,      LLONG_MIN,
+	    3037000499, 3037000500, 1LL << 53, (1LL << 53) + 1};
+	return next() % 2 ? scaled(0, 63) : edges[next() % 9];
+}
+
+// Turns the three points in v by one of the grid's eight symmetries, then
+// moves them by (tx, ty), wrapping around where they leave 64 bits.
+void move(long long *v, unsigned symmetry, long long tx, long long ty)
+{
+	for (int i = 0; i < 6; i += 2) {
+		long long x = v[i + (symmetry & 1)],
+		          y = v[i + 1 - (symmetry & 1)];
+		uint64_t wx = static_cast<uint64_t>(symmetry & 2 ? -x : x) + tx;
+		uint64_t wy = static_cast<uint64_t>(symmetry & 4 ? -y : y) + ty;
+		v[i] = static_cast<long long>(wx);
+		v[i + 1] = static_cast<long long>(wy);
+	}
+}
+
+void set(long long *v, std::initializer_list<long long> row)
+{
+	std::copy(row.begin(), row.end(), v);
+}
+
+void approach_case(long long *v)
+{
+	switch (next() % 4) {
+	case 0:
+		std::generate(v, v + 7, value);
+		return;
+	case 1: { // small geometry far out, across the overflow edge of a step
+		long long s = 1 + llabs(scaled(0, 32)), g[7];
+		std::generate(g, g + 6, [s] { return pick(-s, s); });
+		if (next() % 4 == 0) // the centre on the end point
+			g[4] = g[2], g[5] = g[3];
+		g[6] = pick(0, 2 * s);
+		long long tx = scaled(0, 63), ty = next() & 1 ? -1 : 1;
+		unsigned symmetry = next() % 8;
+		auto at = [&](long long shift) {
+			std::copy(g, g + 7, v);
+			move(v, symmetry, tx, ty * shift);
+			return reference::approach(v[0], v[1], v[2], v[3], v[4],
+			                           v[5], v[6]);
+		};
+		// Each step is linear in ty and the answer the same wherever
+		// all fit: the last ty with a true answer is an overflow edge.
+		long long edge = 0;
+		bool search = next() % 2 && at(0);
+		for (long long bit = 1LL << 62; search && bit; bit >>= 1)
+			edge += at(edge + bit) ? bit : 0;
+		at(edge ? edge + pick(0, 1) : scaled(0, 63));
+		return;
+	}
+	case 2: { // the step (a, b) passes the centre (a + 1, b - r) at about
+		// r + 4k / (b r^2): within 10^-12 of r, on either side
+		long long r = 1 + llabs(scaled(0, 20));
+		long long b = 1 + llabs(scaled(0, __builtin_clzll(r) - 35));
+		long long a = b * (r * r - 1) / (2 * r) + pick(-1, 1);
+		set(v, {0, 0, a, b, a + 1, b - r, r});
+		break;
+	}
+	default: { // sqrt(t^4 + t^2) rounds to t^2 + 1/2 beyond 2^25
+		long long t = pick(1, 32767), k = t * t;
+		set(v, {k + 1 + pick(-1, 1), pick(-1, 1), k + pick(-1, 1),
+		        t + pick(-1, 1), 0, 0, k + pick(0, 1)});
+	}
+	}
+	move(v, next() % 8, scaled(0, 29), scaled(0, 29));
+}
+
+void radar_case(long long *v)
+{
+	std::generate(v, v + 6, value);
+	switch (next() % 4) {
+	case 0: // facing and width within a turn or anywhere
+		v[4] = next() % 2 ? v[4] : pick(-720, 1080);
+		v[5] = next() % 2 ? v[5] : pick(-4, 724);
+		return;
+	case 1: { // within 10^-12 of a whole degree d, with a bound on d
+		long long d = pick(0, 359), far = llabs(scaled(1, 62)),
+		          half = pick(0, 180);
+		double angle = d * 3.141592653589793 / 180;
+		half = next() % 2 ? half : (1LL << pick(50, 61)) + pick(-4, 4);
+		v[2] = scaled(0, 62), v[3] = scaled(0, 62);
+		v[0] = v[2] + llround(far * cos(angle));
+		v[1] = v[3] + llround(far * sin(angle));
+		v[4] = d + (next() & 1 ? half : -half) + 360 * pick(-1, 1);
+		v[5] = 2 * half + pick(0, 1);
+		return;
+	}
+	case 2: { // equal offsets beyond 64 bits, on a diagonal
+		long long from = LLONG_MIN + static_cast<long long>(next() / 4);
+		long long to = LLONG_MAX - static_cast<long long>(next() / 4);
+		long long shift = pick(LLONG_MIN - from, LLONG_MAX - to);
+		bool x_back = next() & 1, y_back = next() & 1;
+		static const long long diagonal[] = {45, 315, 135, 225};
+		set(v, {x_back ? from : to, (y_back ? from : to) + shift,
+		        x_back ? to : from, (y_back ? to : from) + shift,
+		        diagonal[2 * x_back + y_back], pick(-1, 1)});
+		return;
+	}
+	default: // the point at the radar, facing any way
+		v[2] = v[0], v[3] = v[1];
+		v[4] = next() % 4 ? pick(-1080, 1080) : v[4];
+		v[5] = pick(-2, 2);
+	}
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+	long long cases = argc > 1 ? atoll(argv[1]) : 2000000, failed = 0;
+	next.seed(argc > 2 ? strtoull(argv[2], nullptr, 0) : 1);
+	for (long long i = 0; i < cases && failed < 20; i++) {
+		long long a[7], r[6];
+		approach_case(a);
+		radar_case(r);
+		failed += !reference::agree_approach(a);
+		failed += !reference::agree_radar(r);
+	}
+	printf("agreement: %lld cases of each tool, %lld disagreements\n",
+	       cases, failed);
+	return failed != 0;
+}
