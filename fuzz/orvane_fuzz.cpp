@@ -1,9 +1,11 @@
 // Feeds the Approach test arbitrary 64-bit inputs, for the sanitizers to
-// catch any undefined step, then holds it to the plane's exact symmetries:
+// catch any undefined step and the reference to check each answer and
+// distance, then holds it to the plane's exact symmetries:
 // moving all three points by one offset, or turning or mirroring them all
 // on the integer grid, leaves every integer square and the cross term's
 // magnitude as they were, so the answer and the distances may not change.
 #include "orvane.h"
+#include "reference.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -41,8 +43,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
 	long long v[10] = {};
 	memcpy(v, data, size < sizeof v ? size : sizeof v);
-	orvane(v[0], v[1], v[2], v[3], v[4], v[5], v[6]);
-	calculate_euclidean_distance(v[0], v[1], v[2], v[3]);
+	if (!reference::agree_approach(v))
+		abort();
 
 	std::transform(v, v + 10, v, [](long long n) { return n % reach; });
 	point p[3] = {{v[0], v[1]}, {v[2], v[3]}, {v[4], v[5]}};

@@ -1,8 +1,9 @@
 // Feeds the Radar field test arbitrary 64-bit inputs, for the sanitizers
-// to catch any undefined step, then holds it to an exact symmetry: moving
-// the point and the radar by one offset leaves both integer offsets, and
-// so the answer, as they were.
+// to catch any undefined step and the reference to check each answer, then
+// holds it to an exact symmetry: moving the point and the radar by one
+// offset leaves both integer offsets, and so the answer, as they were.
 #include "quessel.h"
+#include "reference.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -13,6 +14,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
 	long long v[8] = {};
 	memcpy(v, data, size < sizeof v ? size : sizeof v);
+	if (!reference::agree_radar(v))
+		abort();
 	long long x = v[0], y = v[1], radar_x = v[2], radar_y = v[3];
 	// Many facing directions within the range that wraps fully.
 	long long dir = v[4] % 1000, angle = v[5];
