@@ -1,8 +1,10 @@
 #!/bin/bash
 # Usage: install_test.sh CMAKE BUILD_DIR CXX BINDIR MANDIR LIBDIR [CMAKE_ARG...]
-# Installs into a scratch prefix, runs the programs that landed there, asks
-# the CMake package for each component, and builds a consumer against it
-# and against the pkg-config file that landed beside it.
+# Installs into a scratch prefix, then moves the whole install elsewhere,
+# runs the programs there, asks the CMake package for each component, and
+# builds a consumer against it and against the pkg-config file beside it,
+# found through PKG_CONFIG_PATH alone. The build tree's install manifest,
+# which removes the user's own install, is left as it was.
 cmake=$1
 build=$2
 cxx=$3
@@ -11,10 +13,21 @@ mandir=$5
 libdir=$6
 shift 6
 here=$(dirname "$0")
-prefix=$(mktemp -d) || exit 1
-trap 'rm -rf "$prefix"' EXIT
+scratch=$(mktemp -d) || exit 1
+manifest=$build/install_manifest.txt
+[ ! -e "$manifest" ] || cp -p "$manifest" "$scratch/manifest" || exit 1
+restore() {
+	if [ -e "$scratch/manifest" ]; then
+		cp -p "$scratch/manifest" "$manifest"
+	else
+		rm -f "$manifest"
+	fi
+}
+trap 'restore; rm -rf "$scratch"' EXIT
 
-"$cmake" --install "$build" --prefix "$prefix" >/dev/null || exit 1
+"$cmake" --install "$build" --prefix "$scratch/installed" >/dev/null || exit 1
+prefix=$scratch/moved
+mv "$scratch/installed" "$prefix" || exit 1
 status=0
 fail() {
 	echo "$*"
@@ -30,7 +43,7 @@ targets=$(find "$prefix" -name orvane_quessel-targets.cmake)
 grep -n '<[A-Z_]*:>' "$targets" && fail "the exported targets hold an empty expression"
 
 components() {
-	LDFLAGS= "$cmake" -S "$here/components" -B "$prefix/components" --fresh \
+	LDFLAGS= "$cmake" -S "$here/components" -B "$scratch/components" --fresh \
 		-DCMAKE_PREFIX_PATH="$prefix" -DCOMPONENTS="$1" 2>&1
 }
 for c in approach radar 'approach;radar'; do
@@ -41,6 +54,15 @@ grep -q 'no component nosuch' <<<"$out" || fail "find_package: no word of nosuch
 
 bash "$here/consumer_test.sh" "$prefix/$bindir" cmake "$cmake" "$cxx" \
 	-DCMAKE_PREFIX_PATH="$prefix" "$@" || status=1
-PKG_CONFIG_PATH=$prefix/$libdir/pkgconfig bash "$here/consumer_test.sh" "$prefix/$bindir" \
-	pkg-config "$cxx" --define-variable=prefix="$prefix" || status=1
+export PKG_CONFIG_PATH=$prefix/$libdir/pkgconfig
+flags=$(pkg-config --cflags --libs-only-L orvane_quessel)
+[[ $flags == "-I$prefix/"*" -L$prefix/"* ]] || fail "pkg-config points elsewhere: $flags"
+bash "$here/consumer_test.sh" "$prefix/$bindir" pkg-config "$cxx" || status=1
+
+restore
+if [ -e "$scratch/manifest" ]; then
+	cmp -s "$manifest" "$scratch/manifest" || fail "the install manifest changed"
+else
+	[ ! -e "$manifest" ] || fail "an install manifest appeared"
+fi
 exit $status
