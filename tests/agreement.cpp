@@ -82,7 +82,8 @@ void approach_case(long long *v)
 		long long edge = 0;
 		bool search = next() % 2 && at(0);
 		for (long long bit = 1LL << 62; search && bit; bit >>= 1)
-			edge += at(edge + bit) ? bit : 0;
+			edge +=
+			    bit < LLONG_MAX - edge && at(edge + bit) ? bit : 0;
 		at(edge ? edge + pick(0, 1) : scaled(0, 63));
 		return;
 	}
