@@ -1,6 +1,6 @@
 #!/bin/bash
 # Usage: consumer_test.sh BIN_DIR cmake CMAKE CXX [CMAKE_ARG...]
-#        consumer_test.sh BIN_DIR pkg-config CXX [PKG_CONFIG_ARG...]
+#        consumer_test.sh BIN_DIR pkg-config CXX
 # Builds the consumer with -O3 -ffast-math, finding the predicates through
 # CMake with the given arguments or through pkg-config, runs it, and asks
 # the programs in BIN_DIR every case it printed: the library and the
@@ -32,8 +32,7 @@ cmake)
 	;;
 pkg-config)
 	cxx=$1
-	shift
-	flags=$(pkg-config "$@" --cflags --libs orvane_quessel) || exit 1
+	flags=$(pkg-config --cflags --libs orvane_quessel) || exit 1
 	"$cxx" -O3 -ffast-math "$source/consumer.cpp" $flags ${LDFLAGS-} -o "$build/consumer" || exit 1
 	;;
 esac
