@@ -56,6 +56,8 @@ check 0 '1\n' '' ' -10' +0 -5x 0.9 abc '' 1e3
 check 0 '1\n' '' $'\t0' $'\n0' +10 0x '20abc' 5.9 $' \v\f\r5'
 check 0 '0\n' '' 0 0 10 0 20 5 0x1F        # hex is not read: radius 0
 check 0 '0\n' '' 0 0 10 0 20 5 '- 5'       # sign must touch the digits
+check 0 '1\n' '' 0 0 10 0 20 5 9223372036854775808   # 2^63 saturates to 2^63 - 1
+check 0 '1\n' '' 0 0 10 0 20 5 18446744073709551615  # and 2^64 - 1, not wrapped to -1
 check 0 '1\n' '' 0 0 10 0 20 5 18446744073709551616
 check 0 '1\n' '' 0 0 10 0 20 5 99999999999999999999999999999
 check 0 '0\n' '' 0 0 10 0 20 5 -18446744073709551616
@@ -75,5 +77,9 @@ to=/dev/full check 1 '' "$prog: write error: No space left on device\n" 10 0 0 0
 to=closed check 1 '' "$prog: write error: Bad file descriptor\n" 0 0 10 0 20 5 5
 as=orv to=/dev/full check 1 '' "orv: write error: No space left on device\n" 0 0 10 0 20 5 5
 as='' to=/dev/full check 1 '' "orvane: write error: No space left on device\n" 0 0 10 0 20 5 5
+# A reader gone from the pipe ends the program silently by SIGPIPE, as any
+# writer in a pipeline; with SIGPIPE ignored, the lost answer is a failure.
+to=broken check 141 '' '' 0 0 10 0 20 5 5
+to=broken sigpipe=ignore check 1 '' "$prog: write error: Broken pipe\n" 0 0 10 0 20 5 5
 
 finish

@@ -65,6 +65,12 @@ check 0 '0\n' '' 100 101 0 0 0 91.9        # 91.9 counts as 91
 check 0 '1\n' '' $' \t10' '+10' '' $'\n0' -0 ' 90'
 check 0 '0\n' '' 10 10 0 0 0 0x5A          # hex is not read: width 0
 check 0 '1\n' '' -10 1 0 0 0 18446744073709551616
+# At the 64-bit edge, one from the radar, where any misread moves the bearing.
+check 0 '1\n' '' $max 1 9223372036854775806 0 45 0               # 2^63 - 1 exactly
+check 0 '1\n' '' 9223372036854775808 1 9223372036854775806 0 45 0  # 2^63 saturates
+check 0 '1\n' '' 18446744073709551615 1 9223372036854775806 0 45 0 # 2^64 - 1 too
+check 0 '1\n' '' $min 1 -9223372036854775807 0 135 0             # -2^63 exactly
+check 0 '1\n' '' -9223372036854775809 1 -9223372036854775807 0 135 0  # saturates
 check 0 '0\n' '' -10 1 0 0 0 -18446744073709551616
 
 # Usage errors name the program as invoked; stdout stays empty.
@@ -82,5 +88,9 @@ to=/dev/full check 1 '' "$prog: write error: No space left on device\n" 10 11 0 
 to=closed check 1 '' "$prog: write error: Bad file descriptor\n" 10 10 0 0 0 90
 as=radar to=/dev/full check 1 '' "radar: write error: No space left on device\n" 10 10 0 0 0 90
 as='' to=/dev/full check 1 '' "quessel: write error: No space left on device\n" 10 10 0 0 0 90
+# A reader gone from the pipe ends the program silently by SIGPIPE, as any
+# writer in a pipeline; with SIGPIPE ignored, the lost answer is a failure.
+to=broken check 141 '' '' 10 10 0 0 0 90
+to=broken sigpipe=ignore check 1 '' "$prog: write error: Broken pipe\n" 10 10 0 0 0 90
 
 finish

@@ -5,13 +5,17 @@
 # runs $prog with ARGs and wants that exit status and, byte for byte, those
 # outputs (printf %b strings). Prefix a case with as=NAME to run the program
 # under another argv[0], or with to=FILE (to=closed) to redirect (close) its
-# standard output. Sourced by a tool's test script after setting $prog; an
-# emulator in $EMULATOR runs the program.
+# standard output, or to=broken to make it a pipe whose reader has gone, with
+# SIGPIPE at its default or, given sigpipe=ignore, ignored (to=broken takes
+# no as=). Sourced by a
+# tool's test script after setting $prog; an emulator in $EMULATOR runs the
+# program, and so does valgrind, with its options, in $MEMCHECK.
 
 passed=0
 failed=0
 tmp=$(mktemp -d) || exit 1
 trap 'rm -rf "$tmp"' EXIT
+mkdir "$tmp/bin" && mkfifo "$tmp/fifo" || exit 1
 
 check() {
 	local want_status=$1 want_out=$2 want_err=$3 status
@@ -21,10 +25,22 @@ check() {
 		case ${to-} in
 		'') exec >"$tmp/out" ;;
 		closed) exec >&- ;;
+		# Opened for both first, the fifo lets the writer open without
+		# waiting; then its only reader goes.
+		broken) exec 3<>"$tmp/fifo" >"$tmp/fifo" 3<&- ;;
 		*) exec >"$to" ;;
 		esac
+		# The shell cannot restore a signal ignored when it started.
+		run=()
+		[ "${to-}" != broken ] || run=(env "--${sigpipe-default}-signal=PIPE")
 		# Under qemu-user it is the emulator's -0 that names the program.
-		[ -z "${EMULATOR-}" ] || exec $EMULATOR -0 "${as-$prog}" "$prog" "$@"
+		[ -z "${EMULATOR-}" ] || exec "${run[@]}" $EMULATOR -0 "${as-$prog}" "$prog" "$@"
+		# valgrind names its client as found on the PATH, so never emptily.
+		if [ -n "${MEMCHECK-}" ] && [ -n "${as-$prog}" ]; then
+			[ -z "${as-}" ] || ln -sf "$(realpath "$prog")" "$tmp/bin/$as"
+			PATH=$tmp/bin:$PATH exec "${run[@]}" $MEMCHECK "${as-$prog}" "$@"
+		fi
+		[ ${#run[@]} = 0 ] || exec "${run[@]}" "$prog" "$@"
 		exec -a "${as-$prog}" "$prog" "$@"
 	) 2>"$tmp/err"
 	status=$?
@@ -37,7 +53,7 @@ check() {
 		return
 	fi
 	failed=$((failed + 1))
-	printf 'FAIL:%s%s' "${as+ as=$as}" "${to+ to=$to}"
+	printf 'FAIL:%s%s%s' "${as+ as=$as}" "${to+ to=$to}" "${sigpipe+ sigpipe=$sigpipe}"
 	printf ' %q' "$@"
 	printf '\n  status %s, want %s\n' "$status" "$want_status"
 	printf '  stdout %s, want %s\n' "$(show out)" "$(show want_out)"
