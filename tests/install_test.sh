@@ -54,10 +54,14 @@ grep -q 'no component nosuch' <<<"$out" || fail "find_package: no word of nosuch
 
 bash "$here/consumer_test.sh" "$prefix/$bindir" cmake "$cmake" "$cxx" \
 	-DCMAKE_PREFIX_PATH="$prefix" "$@" || status=1
-export PKG_CONFIG_PATH=$prefix/$libdir/pkgconfig
-flags=$(pkg-config --cflags --libs-only-L orvane_quessel)
-[[ $flags == "-I$prefix/"*" -L$prefix/"* ]] || fail "pkg-config points elsewhere: $flags"
-bash "$here/consumer_test.sh" "$prefix/$bindir" pkg-config "$cxx" || status=1
+if command -v pkg-config >/dev/null; then
+	export PKG_CONFIG_PATH=$prefix/$libdir/pkgconfig
+	flags=$(pkg-config --cflags --libs-only-L orvane_quessel)
+	[[ $flags == "-I$prefix/"*" -L$prefix/"* ]] || fail "pkg-config points elsewhere: $flags"
+	bash "$here/consumer_test.sh" "$prefix/$bindir" pkg-config "$cxx" || status=1
+else
+	echo 'not checked: the pkg-config file, with no pkg-config here'
+fi
 
 restore
 if [ -e "$scratch/manifest" ]; then

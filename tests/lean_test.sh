@@ -5,6 +5,7 @@
 # not exports). ppc64el's readelf puts a [<localentry>: N] in the columns.
 readelf=$1
 shift
+[ -x "$readelf" ] || { echo 'skipped: no readelf (Debian: binutils)'; exit 77; }
 status=0
 for prog; do
 	needed=$("$readelf" -d "$prog" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p' | sort | tr '\n' ' ')

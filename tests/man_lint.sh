@@ -3,6 +3,7 @@
 # Fails on any warning, since groff itself exits 0 on them.
 groff=$1
 shift
+[ -x "$groff" ] || { echo 'skipped: no groff (Debian: groff-base)'; exit 77; }
 status=0
 for page; do
 	out=$("$groff" -man -ww -z "$page" 2>&1)
