@@ -5,8 +5,9 @@
 //
 // Then each predicate's time over its floor's: the math-library calls that
 // its answers cannot do without, on operands converted from the same inputs
-// beforehand. Times alone change with the machine and its load; the ratio,
-// measured so that load cancels out, holds on any machine.
+// beforehand. Times alone change with the machine and its load. The ratio
+// is measured so that load on other cores cancels out; it still differs
+// between processors, and with a thread that shares the core.
 #include <orvane.h>
 #include <quessel.h>
 
