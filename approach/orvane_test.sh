@@ -14,6 +14,7 @@ check 0 '0\n' '' 0 0 10 0 20 5 4           # line passes outside
 check 0 '1\n' '' 0 0 10 0 20 3 5           # line passes inside
 check 0 '1\n' '' 0 0 0 10 5 20 5           # vertical step, on the radius
 check 0 '1\n' '' -5 -5 -4 -4 0 0 0         # diagonal line through the centre
+check 0 '1\n' '' 0 0 10 0 10 0 0           # ends on the centre, at distance 0
 check 0 '0\n' '' 10 0 0 0 20 5 5           # travelling away
 check 0 '0\n' '' 3 3 3 3 0 0 100           # zero-length step
 check 0 '0\n' '' 0 1 0 0 10 0 10           # sqrt(101) and 10 both round to 10
