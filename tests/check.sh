@@ -7,9 +7,9 @@
 # under another argv[0], or with to=FILE (to=closed) to redirect (close) its
 # standard output, or to=broken to make it a pipe whose reader has gone, with
 # SIGPIPE at its default or, given sigpipe=ignore, ignored (to=broken takes
-# no as=). Sourced by a
-# tool's test script after setting $prog; an emulator in $EMULATOR runs the
-# program, and so does valgrind, with its options, in $MEMCHECK.
+# no as=). Sourced by a tool's test script after setting $prog; an emulator
+# in $EMULATOR runs the program, and so does valgrind, with its options, in
+# $MEMCHECK.
 
 passed=0
 failed=0
