@@ -30,9 +30,12 @@ check() {
 		broken) exec 3<>"$tmp/fifo" >"$tmp/fifo" 3<&- ;;
 		*) exec >"$to" ;;
 		esac
-		# The shell cannot restore a signal ignored when it started.
+		# The shell cannot restore a signal ignored when it started; env
+		# can, and sh then runs a path with an = in it, which env would
+		# take for a variable.
 		run=()
-		[ "${to-}" != broken ] || run=(env "--${sigpipe-default}-signal=PIPE")
+		[ "${to-}" != broken ] ||
+			run=(env "--${sigpipe-default}-signal=PIPE" sh -c 'exec "$@"' sh)
 		# Under qemu-user it is the emulator's -0 that names the program.
 		[ -z "${EMULATOR-}" ] || exec "${run[@]}" $EMULATOR -0 "${as-$prog}" "$prog" "$@"
 		# valgrind names its client as found on the PATH, so never emptily.
