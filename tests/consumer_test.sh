@@ -1,6 +1,6 @@
 #!/bin/bash
 # Usage: consumer_test.sh BIN_DIR cmake CMAKE CXX [CMAKE_ARG...]
-#        consumer_test.sh BIN_DIR pkg-config CXX
+#        consumer_test.sh BIN_DIR pkg-config PKG_CONFIG CXX
 # Builds the consumer with -O3 -ffast-math, finding the predicates through
 # CMake with the given arguments or through pkg-config, runs it, and asks
 # the programs in BIN_DIR every case it printed: the library and the
@@ -31,8 +31,8 @@ cmake)
 	fi
 	;;
 pkg-config)
-	cxx=$1
-	flags=$(pkg-config --cflags --libs orvane_quessel) || exit 1
+	pkg_config=$1 cxx=$2
+	flags=$("$pkg_config" --cflags --libs orvane_quessel) || exit 1
 	"$cxx" -O3 -ffast-math "$source/consumer.cpp" $flags ${LDFLAGS-} -o "$build/consumer" || exit 1
 	;;
 esac

@@ -1,5 +1,6 @@
 #!/bin/bash
-# Usage: install_test.sh CMAKE BUILD_DIR CXX BINDIR MANDIR LIBDIR [CMAKE_ARG...]
+# Usage: install_test.sh CMAKE BUILD_DIR CXX BINDIR MANDIR LIBDIR PKG_CONFIG
+#                        [CMAKE_ARG...]
 # Installs into a scratch prefix, then moves the whole install elsewhere,
 # runs the programs there, asks the CMake package for each component, and
 # builds a consumer against it and against the pkg-config file beside it,
@@ -11,7 +12,8 @@ cxx=$3
 bindir=$4
 mandir=$5
 libdir=$6
-shift 6
+pkg_config=$7
+shift 7
 here=$(dirname "$0")
 scratch=$(mktemp -d) || exit 1
 manifest=$build/install_manifest.txt
@@ -54,11 +56,11 @@ grep -q 'no component nosuch' <<<"$out" || fail "find_package: no word of nosuch
 
 bash "$here/consumer_test.sh" "$prefix/$bindir" cmake "$cmake" "$cxx" \
 	-DCMAKE_PREFIX_PATH="$prefix" "$@" || status=1
-if command -v pkg-config >/dev/null; then
+if [ -x "$pkg_config" ]; then
 	export PKG_CONFIG_PATH=$prefix/$libdir/pkgconfig
-	flags=$(pkg-config --cflags --libs-only-L orvane_quessel)
+	flags=$("$pkg_config" --cflags --libs-only-L orvane_quessel)
 	[[ $flags == "-I$prefix/"*" -L$prefix/"* ]] || fail "pkg-config points elsewhere: $flags"
-	bash "$here/consumer_test.sh" "$prefix/$bindir" pkg-config "$cxx" || status=1
+	bash "$here/consumer_test.sh" "$prefix/$bindir" pkg-config "$pkg_config" "$cxx" || status=1
 else
 	echo 'not checked: the pkg-config file, with no pkg-config here'
 fi
