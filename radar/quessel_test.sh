@@ -26,6 +26,8 @@ check 0 '0\n' '' -10 0 0 0 0 359
 check 0 '0\n' '' 10 0 0 0 -180 359         # difference 180 is not corrected
 check 0 '0\n' '' 10 0 0 0 720 10           # -720 is corrected once only
 check 0 '1\n' '' 10 0 0 0 -360 10          # 360 is corrected to 0
+check 0 '0\n' '' 100 -1 0 0 -181 360        # about 540.6 wraps only to 180.6
+check 0 '0\n' '' 0 0 0 0 541 360            # -541 wraps only to -181
 check 0 '1\n' '' 10 -1 0 0 720 90          # about -366 corrects to about -6
 check 0 '0\n' '' 10 1 0 0 720 90           # about -714 corrects only to -354
 check 0 '1\n' '' 10 0 0 0 0 1              # widths -1, 0 and 1 halve to 0
