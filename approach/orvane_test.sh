@@ -27,6 +27,7 @@ check 0 '0\n' '' 0 0 10 0 20 5 -1          # negative radius
 check 0 '0\n' '' 100000001 0 100000000 10000 0 0 100000001  # double root 10^8+0.5
 check 0 '1\n' '' 0 0 200000000 20000 200000001 0 20000     # division lands on r
 check 0 '0\n' '' 0 0 18000000 6000 18000001 0 6000         # lands just above r
+check 0 '0\n' '' 0 0 0 100000007 100000001 100000007 100000001  # exactly r, but the cross term rounds up
 check 0 '1\n' '' 0 0 220 21 539 -48 99     # 21879 / 221 is 99; times 1/221 is not
 check 0 '1\n' '' 0 0 64562 146425 258892 291750 119182  # r in double, r + 1 ulp via long double
 check 0 '1\n' '' -1073741823 -1073741823 1073741823 1073741823 1073741823 1073741822 1
@@ -48,6 +49,8 @@ check 0 '1\n' '' 0 0 1 0 3037000499 0 0    # squared distance just fits
 check 0 '0\n' '' 0 0 1 0 3037000500 0 0    # squared distance overflows
 check 0 '0\n' '' $max 0 $min 0 0 0 $max    # step overflows
 check 0 '0\n' '' 0 0 0 1 $min 0 $max       # cross term is exactly -2^63
+check 0 '0\n' '' -2147483647 0 2147483647 262144 2147483647 262144 1  # step square wraps to 3 * 2^34 + 4
+check 0 '0\n' '' -1073741824 0 1073741824 1073741824 -1073741824 -1073741824 $max  # end's square 2^63
 check 0 '0\n' '' $min $min $min $min $min $min $max
 check 0 '0\n' '' $max $max $max $max $max $max $max
 check 0 '0\n' '' $min $max $max $min 0 0 $max
