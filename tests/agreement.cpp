@@ -33,9 +33,10 @@ long long scaled(int lo, int hi)
 long long value()
 {
 	static const long long edges[] = {
-	    0,          1,          -1,        LLONG_MAX,      LLONG_MIN,
-	    3037000499, 3037000500, 1LL << 53, (1LL << 53) + 1};
-	return next() % 2 ? scaled(0, 63) : edges[next() % 9];
+	    0,          1,           -1,         LLONG_MAX,
+	    LLONG_MIN,  3037000499,  3037000500, 1073741823,
+	    1073741824, -1073741824, 1LL << 53,  (1LL << 53) + 1};
+	return next() % 2 ? scaled(0, 63) : edges[next() % 12];
 }
 
 // Turns the three points in v by one of the grid's eight symmetries, then
@@ -59,7 +60,7 @@ void set(long long *v, std::initializer_list<long long> row)
 
 void approach_case(long long *v)
 {
-	switch (next() % 4) {
+	switch (next() % 5) {
 	case 0:
 		std::generate(v, v + 7, value);
 		return;
@@ -95,6 +96,19 @@ void approach_case(long long *v)
 		set(v, {0, 0, a, b, a + 1, b - r, r});
 		break;
 	}
+	case 3: { // the line passes exactly at the radius, or at the nearest
+		// whole number on a diagonal, with a cross term of any scale
+		static const long long ways[][3] = {
+		    {1, 0, 1}, {0, 1, 1}, {1, 1, 0}, {3, 4, 5}, {20, 21, 29}};
+		const long long *u = ways[next() % 5];
+		long long m = 1 + llabs(scaled(0, 28)), k = scaled(0, 28),
+		          at = scaled(0, 28), c = at + m + scaled(0, 28);
+		long long r =
+		    u[2] ? llabs(k) * u[2] : llround(llabs(k) * M_SQRT2);
+		set(v, {at * u[0], at * u[1], (at + m) * u[0], (at + m) * u[1],
+		        c * u[0] - k * u[1], c * u[1] + k * u[0], r});
+		break;
+	}
 	default: { // sqrt(t^4 + t^2) rounds to t^2 + 1/2 beyond 2^25
 		long long t = pick(1, 32767), k = t * t;
 		set(v, {k + 1 + pick(-1, 1), pick(-1, 1), k + pick(-1, 1),
@@ -112,16 +126,34 @@ void radar_case(long long *v)
 		v[4] = next() % 2 ? v[4] : pick(-720, 1080);
 		v[5] = next() % 2 ? v[5] : pick(-4, 724);
 		return;
-	case 1: { // within 10^-12 of a whole degree d, with a bound on d
-		long long d = pick(0, 359), far = llabs(scaled(1, 62)),
-		          half = pick(0, 180);
-		double angle = d * 3.141592653589793 / 180;
-		half = next() % 2 ? half : (1LL << pick(50, 61)) + pick(-4, 4);
-		v[2] = scaled(0, 62), v[3] = scaled(0, 62);
-		v[0] = v[2] + llround(far * cos(angle));
-		v[1] = v[3] + llround(far * sin(angle));
-		v[4] = d + (next() & 1 ? half : -half) + 360 * pick(-1, 1);
+	case 1: { // a hair off a bound on a whole degree, at every scale and
+		// through either offset route, sometimes facing an end of the
+		// range that wraps fully
+		static const long long ends[] = {-181, -180, 540, 541};
+		long long half = next() % 2
+		                     ? pick(0, 180)
+		                     : (1LL << pick(50, 61)) + pick(-4, 4);
+		long long side = next() & 1 ? half : -half;
+		long long bound = pick(0, 359) + 360 * pick(-1, 1);
+		v[4] = bound - side;
+		if (next() % 4 == 0)
+			v[4] = ends[next() % 4], bound = v[4] + side;
 		v[5] = 2 * half + pick(0, 1);
+		double angle = bound % 360 * 3.141592653589793 / 180;
+		double far = ldexp(1 + ldexp(next() >> 11, -53), pick(0, 63));
+		const reference::wide offset[] = {
+		    static_cast<reference::wide>(nearbyint(far * cos(angle))),
+		    static_cast<reference::wide>(nearbyint(far * sin(angle)))};
+		for (int i = 0; i < 2; i++) { // the radar anywhere it fits
+			reference::wide lo = std::max<reference::wide>(
+			                    LLONG_MIN, LLONG_MIN - offset[i]),
+			                hi = std::min<reference::wide>(
+			                    LLONG_MAX, LLONG_MAX - offset[i]);
+			v[i + 2] = static_cast<long long>(
+			    lo + static_cast<reference::wide>(next()) %
+			             (hi - lo + 1));
+			v[i] = static_cast<long long>(v[i + 2] + offset[i]);
+		}
 		return;
 	}
 	case 2: { // equal offsets beyond 64 bits, on a diagonal
