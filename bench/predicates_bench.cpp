@@ -1,13 +1,16 @@
-// Time per call of each predicate over a fixed mix of inputs: small and
-// large coordinates inside the domain, the boundary cases, and inputs
-// outside it. The mix is drawn at run time from a fixed seed, so every run
-// measures the same inputs and the compiler can fold none of them.
+// Time per call of each predicate, and of its plain form (plain.h), over
+// two fixed mixes of inputs: scattered, with coordinates at every scale and
+// no boundary cases, and bounds, the boundary cases and hairs off them,
+// where the predicates' short-cuts cannot decide and the defined steps run.
+// The mixes are drawn at run time from a fixed seed, so every run measures
+// the same inputs and the compiler can fold none of them.
 //
-// Then each predicate's time over its floor's: the math-library calls that
-// its answers cannot do without, on operands converted from the same inputs
-// beforehand. Times alone change with the machine and its load. The ratio
-// is measured so that load on other cores cancels out; it still differs
-// between processors, and with a thread that shares the core.
+// Then each predicate's time over its plain form's, on each mix. Times alone
+// change with the machine and its load. The ratio is measured so that load
+// on other cores cancels out; it still differs between processors, and with
+// a thread that shares the core.
+#include "plain.h"
+
 #include <orvane.h>
 #include <quessel.h>
 
@@ -24,7 +27,7 @@
 namespace
 {
 
-constexpr size_t count = 4096; // a power of two, so the index wraps by mask
+constexpr size_t count = 16384; // a power of two, so the index wraps by mask
 
 uint64_t next()
 {
@@ -40,119 +43,85 @@ long long within(long long bound)
 	return static_cast<long long>(next() % (2 * bound + 1)) - bound;
 }
 
-// One coordinate of the given kind: small, large but inside the domain, or
-// anywhere in the 64-bit range.
-long long coordinate(int kind)
+// Below 2^bits in magnitude, of either sign, with bits from 1 to most.
+long long scaled(int most)
 {
-	switch (kind) {
-	case 0:
-		return within(1000);
-	case 1:
-		return within((1LL << 30) - 1);
-	default:
-		return static_cast<long long>(next());
-	}
+	return within((1LL << (1 + next() % most)) - 1);
 }
 
-// Equal shares of small, large and unbounded coordinates and of boundary
-// cases; shape fits the last arguments of a drawn row to their meaning.
-template <size_t N, size_t B, typename Shape>
-std::vector<std::array<long long, N>>
-mix(const std::array<long long, N> (&boundary)[B], Shape shape)
+using approach_row = std::array<long long, 7>;
+using radar_row = std::array<long long, 6>;
+
+template <typename Row, typename Draw> std::vector<Row> draw(Draw row)
 {
-	std::vector<std::array<long long, N>> in(count);
-	for (auto &row : in) {
-		int kind = static_cast<int>(next() % 4);
-		if (kind == 3) {
-			row = boundary[next() % B];
-			continue;
-		}
-		std::generate(row.begin(), row.end(),
-		              [kind] { return coordinate(kind); });
-		shape(row);
-	}
+	std::vector<Row> in(count);
+	std::generate(in.begin(), in.end(), row);
 	return in;
 }
 
-const std::array<long long, 7> approach_boundary[] = {
-    {0, 0, 10, 0, 20, 5, 5},
-    {0, 1, 0, 0, 10, 0, 10},
-    {3, 3, 3, 3, 0, 0, 100},
-    {100000001, 0, 100000000, 10000, 0, 0, 100000001},
-    {0, 0, 200000000, 20000, 200000001, 0, 20000},
-    {0, 0, 64562, 146425, 258892, 291750, 119182},
-};
-
-const std::array<long long, 6> radar_boundary[] = {
-    {10, 10, 0, 0, 0, 90},
-    {10, 1, 0, 0, 720, 90},
-    {0, 0, 0, 0, 180, 360},
-    {-3000000000000000, -1, 0, 0, 180, 0},
-    {9000000000000000000, -1, 0, 0, 720, 0},
-    {1000000000000000000, 52407779283041205, 0, 0, 0, 6},
-};
-
-// Radii are drawn like coordinates, so some lines meet the circle and some
-// radii are negative.
-const auto approach_inputs = mix(approach_boundary, [](auto &) {});
-
-// Facing directions mostly within the range that wraps fully, widths up to
-// a full turn and beyond, both sometimes negative.
-const auto radar_inputs = mix(radar_boundary, [](auto &row) {
-	row[4] = static_cast<long long>(next() % 1000) - 300;
-	row[5] = within(400);
+// All three points and the radius at one scale, up to 2^30, inside the
+// domain: some lines meet the circle, and of those some steps near it.
+const auto approach_scattered = draw<approach_row>([] {
+	long long s = llabs(scaled(30));
+	approach_row a;
+	std::generate(a.begin(), a.end(), [s] { return within(s); });
+	a[6] = llabs(a[6]);
+	return a;
 });
 
-// A difference that wraps where it overflows: a floor operand needs only
-// the right magnitude, not the exact value.
-double wrapped(long long a, long long b)
-{
-	return static_cast<double>(
-	    static_cast<long long>(static_cast<unsigned long long>(a) -
-	                           static_cast<unsigned long long>(b)));
-}
-
-double squared(long long x1, long long y1, long long x2, long long y2)
-{
-	double dx = wrapped(x2, x1), dy = wrapped(y2, y1);
-	return dx * dx + dy * dy;
-}
-
-// orvane's floor: the step length's root for every input, and the two
-// distances' roots and roundings where the line meets the circle. Only
-// inputs inside the domain, where no step overflows, count as meeting it,
-// so the floor never takes a root that orvane may skip.
-const auto approach_floor_inputs = [] {
-	std::vector<std::array<double, 4>> out;
-	for (const auto &a : approach_inputs) {
-		bool meets =
-		    std::all_of(a.begin(), a.begin() + 6, [](long long c) {
-			    return c > -(1LL << 30) && c < (1LL << 30);
-		    });
-		if (meets) {
-			long long dx = a[2] - a[0], dy = a[3] - a[1];
-			long long cross =
-			    dy * a[4] - dx * a[5] + a[2] * a[1] - a[3] * a[0];
-			meets =
-			    fabs(static_cast<double>(cross)) <=
-			    static_cast<double>(a[6]) *
-			        sqrt(static_cast<double>(dx * dx + dy * dy));
-		}
-		out.push_back({squared(a[0], a[1], a[2], a[3]),
-		               squared(a[0], a[1], a[4], a[5]),
-		               squared(a[2], a[3], a[4], a[5]),
-		               meets ? 1.0 : 0.0});
+// Lines that pass at exactly the radius, at every scale, along the axes and
+// Pythagorean directions; and distances whose double roots fall on a half
+// and tie.
+const auto approach_bounds = draw<approach_row>([]() -> approach_row {
+	static const long long steps[][3] = {
+	    {1, 0, 1}, {0, 1, 1}, {3, 4, 5}, {-5, 12, 13}, {8, -15, 17}};
+	if (next() % 2) {
+		long long t = 5793 + static_cast<long long>(next() % 20000);
+		return {t * t + 1, 0, t * t, t, 0, 0, t * t + 1};
 	}
-	return out;
-}();
+	const long long *u = steps[next() % 5];
+	long long m = 1 + llabs(scaled(23)), k = llabs(scaled(23)) + 1;
+	long long sx = scaled(24), sy = scaled(24);
+	long long ex = sx + m * u[0], ey = sy + m * u[1];
+	return {sx,
+	        sy,
+	        ex,
+	        ey,
+	        ex + m * u[0] - k * u[1],
+	        ey + m * u[1] + k * u[0],
+	        k * u[2]};
+});
 
-// quessel's floor: atan2 of the two converted offsets.
-const auto radar_floor_inputs = [] {
-	std::vector<std::array<double, 2>> out;
-	for (const auto &a : radar_inputs)
-		out.push_back({wrapped(a[1], a[3]), wrapped(a[0], a[2])});
-	return out;
-}();
+// Any offset below 2^62, facing any way within a turn, any width up to a
+// full turn.
+const auto radar_scattered = draw<radar_row>([] {
+	int bits = 1 + static_cast<int>(next() % 61);
+	auto c = [bits] { return within((1LL << bits) - 1); };
+	radar_row r = {c(), c(), c(), c(), within(270) + 90, within(180) + 180};
+	return r;
+});
+
+// A bound of the field on a whole degree, and the point on it along the
+// axes and diagonals or within 10^-11 of it elsewhere; the point at the
+// radar; facing directions beyond the range that wraps fully.
+const auto radar_bounds = draw<radar_row>([] {
+	long long d = within(180) + 180, half = within(90) + 90;
+	double far = ldexp(1.0, 36 + static_cast<int>(next() % 25));
+	radar_row r = {llround(far * cos(d * M_PI / 180)),
+	               llround(far * sin(d * M_PI / 180)),
+	               0,
+	               0,
+	               d + (next() % 2 ? half : -half),
+	               2 * half};
+	switch (next() % 4) {
+	case 0:
+		r[0] = r[2], r[1] = r[3];
+		break;
+	case 1:
+		r[4] += 720;
+	}
+	return r;
+});
 
 // Asks once per iteration, on each input in turn.
 template <typename Inputs, typename Ask>
@@ -165,28 +134,20 @@ void run(benchmark::State &state, const Inputs &in, Ask ask)
 }
 
 // Each asks once, of one input; as lambdas, they inline into the loops.
-const auto distance_ask = [](const std::array<long long, 7> &a) {
+const auto distance_ask = [](const approach_row &a) {
 	return calculate_euclidean_distance(a[0], a[1], a[4], a[5]);
 };
-
-const auto approach_ask = [](const std::array<long long, 7> &a) {
+const auto approach_ask = [](const approach_row &a) {
 	return orvane(a[0], a[1], a[2], a[3], a[4], a[5], a[6]);
 };
-
-const auto approach_floor_ask = [](const std::array<double, 4> &a) {
-	double step = sqrt(a[0]);
-	if (a[3] != 0.0)
-		step += static_cast<double>(llround(sqrt(a[1])) -
-		                            llround(sqrt(a[2])));
-	return step;
+const auto approach_plain = [](const approach_row &a) {
+	return plain::orvane(a[0], a[1], a[2], a[3], a[4], a[5], a[6]);
 };
-
-const auto radar_ask = [](const std::array<long long, 6> &a) {
+const auto radar_ask = [](const radar_row &a) {
 	return quessel(a[0], a[1], a[2], a[3], a[4], a[5]);
 };
-
-const auto radar_floor_ask = [](const std::array<double, 2> &a) {
-	return atan2(a[0], a[1]);
+const auto radar_plain = [](const radar_row &a) {
+	return plain::quessel(a[0], a[1], a[2], a[3], a[4], a[5]);
 };
 
 // The time of one pass over all the inputs.
@@ -200,23 +161,46 @@ template <typename Inputs, typename Ask> double pass(const Inputs &in, Ask ask)
 	return took.count();
 }
 
-// The median, over 8001 pairs of passes, of the predicate's time over its
-// floor's. The two passes of a pair run back to back, in alternating order,
-// so whatever else the machine does slows both alike; the pairs it hits
-// unevenly fall outside the median.
-template <typename Inputs, typename Ask, typename Floors, typename Floor>
-double ratio(const Inputs &in, Ask ask, const Floors &floor_in, Floor floor)
+// The median, over 2001 pairs of passes, of the predicate's time over its
+// plain form's. The two passes of a pair run back to back, in alternating
+// order, so whatever else the machine does slows both alike; the pairs it
+// hits unevenly fall outside the median.
+template <typename Inputs, typename Ask, typename Plain>
+double ratio(const Inputs &in, Ask ask, Plain plain)
 {
-	std::vector<double> ratios(8001);
+	std::vector<double> ratios(2001);
 	for (size_t i = 0; i < ratios.size(); i++) {
-		double floor_first = i % 2 ? pass(floor_in, floor) : 0;
+		double plain_first = i % 2 ? pass(in, plain) : 0;
 		double predicate = pass(in, ask);
-		double floor_second = i % 2 ? 0 : pass(floor_in, floor);
-		ratios[i] = predicate / (floor_first + floor_second);
+		double plain_second = i % 2 ? 0 : pass(in, plain);
+		ratios[i] = predicate / (plain_first + plain_second);
 	}
 	std::nth_element(ratios.begin(), ratios.begin() + ratios.size() / 2,
 	                 ratios.end());
 	return ratios[ratios.size() / 2];
+}
+
+// Registers the predicate and its plain form on one mix, after checking
+// that the two answer alike on all of it: no step of a mix overflows.
+template <typename Inputs, typename Ask, typename Plain>
+bool measure(const char *name, const char *mix, const Inputs &in, Ask ask,
+             Plain plain)
+{
+	for (const auto &a : in)
+		if (ask(a) != plain(a)) {
+			fprintf(stderr,
+			        "%s %s: the plain form answers otherwise\n",
+			        name, mix);
+			return false;
+		}
+	char label[64];
+	snprintf(label, sizeof label, "%s/%s", name, mix);
+	benchmark::RegisterBenchmark(
+	    label, [&in, ask](auto &state) { run(state, in, ask); });
+	snprintf(label, sizeof label, "%s/%s/plain", name, mix);
+	benchmark::RegisterBenchmark(
+	    label, [&in, plain](auto &state) { run(state, in, plain); });
+	return true;
 }
 
 } // namespace
@@ -228,26 +212,27 @@ int main(int argc, char *argv[])
 		return 1;
 	benchmark::RegisterBenchmark(
 	    "calculate_euclidean_distance",
-	    [](auto &state) { run(state, approach_inputs, distance_ask); });
-	benchmark::RegisterBenchmark("orvane", [](auto &state) {
-		run(state, approach_inputs, approach_ask);
-	});
-	benchmark::RegisterBenchmark("orvane_floor", [](auto &state) {
-		run(state, approach_floor_inputs, approach_floor_ask);
-	});
-	benchmark::RegisterBenchmark("quessel", [](auto &state) {
-		run(state, radar_inputs, radar_ask);
-	});
-	benchmark::RegisterBenchmark("quessel_floor", [](auto &state) {
-		run(state, radar_floor_inputs, radar_floor_ask);
-	});
+	    [](auto &state) { run(state, approach_scattered, distance_ask); });
+	if (!measure("orvane", "scattered", approach_scattered, approach_ask,
+	             approach_plain) ||
+	    !measure("orvane", "bounds", approach_bounds, approach_ask,
+	             approach_plain) ||
+	    !measure("quessel", "scattered", radar_scattered, radar_ask,
+	             radar_plain) ||
+	    !measure("quessel", "bounds", radar_bounds, radar_ask, radar_plain))
+		return 1;
 	benchmark::RunSpecifiedBenchmarks();
 	benchmark::Shutdown();
-	printf("%-8s %5.2f x its floor\n", "orvane",
-	       ratio(approach_inputs, approach_ask, approach_floor_inputs,
-	             approach_floor_ask));
-	printf("%-8s %5.2f x its floor\n", "quessel",
-	       ratio(radar_inputs, radar_ask, radar_floor_inputs,
-	             radar_floor_ask));
+
+	auto line = [](const char *name, const char *mix, double r) {
+		printf("%s %s %.2f x the plain form\n", name, mix, r);
+	};
+	line("orvane", "scattered",
+	     ratio(approach_scattered, approach_ask, approach_plain));
+	line("orvane", "bounds",
+	     ratio(approach_bounds, approach_ask, approach_plain));
+	line("quessel", "scattered",
+	     ratio(radar_scattered, radar_ask, radar_plain));
+	line("quessel", "bounds", ratio(radar_bounds, radar_ask, radar_plain));
 	return 0;
 }

@@ -26,7 +26,7 @@ row() {
 printf '%-30s %12s %12s %12s\n' '' instructions '/ C' '/ empty'
 empty=$(count "$build/bench/empty_main")
 row 'empty main (libc, libm)' "$empty"
-for run in 'orvane 0 0 10 0 20 5 5' 'quessel 10 10 0 0 0 90'; do
+for run in 'orvane 0 0 10 0 20 5 5' 'quessel 10 10 0 0 0 90' 'quessel 10 11 0 0 0 90'; do
 	set -- $run
 	prog=$1
 	shift
