@@ -74,11 +74,16 @@ as=orv check 1 '' "Usage: orv$usage" 1
 as='' check 1 '' "Usage: orvane$usage"
 prog=$empty_argv check 1 '' "Usage: orvane$usage"   # argc 0, argv[0] null
 to=/dev/full check 1 '' "Usage: $prog$usage"
+# A name holding printf directives is printed as it stands.
+as='x%sy' check 1 '' "Usage: x%sy$usage"
+as='%n%n%n%n' check 1 '' "Usage: %n%n%n%n$usage" 1
+as='100%%' to=/dev/full check 1 '' "100%%: write error: No space left on device\n" 0 0 10 0 20 5 5
 
 # A lost answer is a failure.
 to=/dev/full check 1 '' "$prog: write error: No space left on device\n" 0 0 10 0 20 5 5
 to=/dev/full check 1 '' "$prog: write error: No space left on device\n" 10 0 0 0 20 5 5
 to=closed check 1 '' "$prog: write error: Bad file descriptor\n" 0 0 10 0 20 5 5
+to=eio check 1 '1\n' "$prog: write error: Input/output error\n" 0 0 10 0 20 5 5   # fails at close
 as=orv to=/dev/full check 1 '' "orv: write error: No space left on device\n" 0 0 10 0 20 5 5
 as='' to=/dev/full check 1 '' "orvane: write error: No space left on device\n" 0 0 10 0 20 5 5
 # A reader gone from the pipe ends the program silently by SIGPIPE, as any

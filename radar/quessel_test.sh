@@ -83,11 +83,16 @@ as=radar check 1 '' "Usage: radar$usage" 1
 as='' check 1 '' "Usage: quessel$usage"
 prog=$empty_argv check 1 '' "Usage: quessel$usage"   # argc 0, argv[0] null
 to=/dev/full check 1 '' "Usage: $prog$usage"
+# A name holding printf directives is printed as it stands.
+as='x%sy' check 1 '' "Usage: x%sy$usage"
+as='%n%n%n%n' check 1 '' "Usage: %n%n%n%n$usage" 1
+as='100%%' to=/dev/full check 1 '' "100%%: write error: No space left on device\n" 10 10 0 0 0 90
 
 # A lost answer is a failure.
 to=/dev/full check 1 '' "$prog: write error: No space left on device\n" 10 10 0 0 0 90
 to=/dev/full check 1 '' "$prog: write error: No space left on device\n" 10 11 0 0 0 90
 to=closed check 1 '' "$prog: write error: Bad file descriptor\n" 10 10 0 0 0 90
+to=eio check 1 '1\n' "$prog: write error: Input/output error\n" 10 10 0 0 0 90   # fails at close
 as=radar to=/dev/full check 1 '' "radar: write error: No space left on device\n" 10 10 0 0 0 90
 as='' to=/dev/full check 1 '' "quessel: write error: No space left on device\n" 10 10 0 0 0 90
 # A reader gone from the pipe ends the program silently by SIGPIPE, as any

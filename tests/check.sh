@@ -6,13 +6,17 @@
 # outputs (printf %b strings). Prefix a case with as=NAME to run the program
 # under another argv[0], or with to=FILE (to=closed) to redirect (close) its
 # standard output, or to=broken to make it a pipe whose reader has gone, with
-# SIGPIPE at its default or, given sigpipe=ignore, ignored (to=broken takes
-# no as=). Sourced by a tool's test script after setting $prog; an emulator
-# in $EMULATOR runs the program, and so does valgrind, with its options, in
+# SIGPIPE at its default or, given sigpipe=ignore, ignored, or to=eio to make
+# the close of standard output fail with EIO after the write succeeded, as a
+# file system may report a deferred error there; this needs strace in
+# $STRACE, and is skipped without it (to=broken and to=eio take no as=).
+# Sourced by a tool's test script after setting $prog; an emulator in
+# $EMULATOR runs the program, and so does valgrind, with its options, in
 # $MEMCHECK.
 
 passed=0
 failed=0
+skipped=0
 tmp=$(mktemp -d) || exit 1
 trap 'rm -rf "$tmp"' EXIT
 mkdir "$tmp/bin" && mkfifo "$tmp/fifo" || exit 1
@@ -20,10 +24,15 @@ mkdir "$tmp/bin" && mkfifo "$tmp/fifo" || exit 1
 check() {
 	local want_status=$1 want_out=$2 want_err=$3 status
 	shift 3
+	if [ "${to-}" = eio ] && [ -z "${STRACE-}" ]; then
+		skipped=$((skipped + 1))
+		printf 'skipped, without strace: to=eio%s\n' "$(printf ' %q' "$@")"
+		return
+	fi
 	: >"$tmp/out"
 	(
 		case ${to-} in
-		'') exec >"$tmp/out" ;;
+		'' | eio) exec >"$tmp/out" ;;
 		closed) exec >&- ;;
 		# Opened for both first, the fifo lets the writer open without
 		# waiting; then its only reader goes.
@@ -36,6 +45,13 @@ check() {
 		run=()
 		[ "${to-}" != broken ] ||
 			run=(env "--${sigpipe-default}-signal=PIPE" sh -c 'exec "$@"' sh)
+		# Only calls on the output file count, so the first is its close.
+		# LeakSanitizer cannot run under ptrace.
+		if [ "${to-}" = eio ]; then
+			run=("$STRACE" -f -qq -o /dev/null -P "$tmp/out"
+				-e trace=close -e inject=close:error=EIO:when=1)
+			export ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0
+		fi
 		# Under qemu-user it is the emulator's -0 that names the program.
 		[ -z "${EMULATOR-}" ] || exec "${run[@]}" $EMULATOR -0 "${as-$prog}" "$prog" "$@"
 		# valgrind names its client as found on the PATH, so never emptily.
@@ -72,6 +88,8 @@ show() {
 }
 
 finish() {
-	printf '%s: %d passed, %d failed\n' "${prog##*/}" "$passed" "$failed"
+	printf '%s: %d passed, %d failed' "${prog##*/}" "$passed" "$failed"
+	[ "$skipped" = 0 ] || printf ', %d skipped' "$skipped"
+	printf '\n'
 	[ "$failed" -eq 0 ] && [ "$passed" -gt 0 ]
 }
