@@ -39,7 +39,7 @@ static long long rounded_root(long long sq)
 	return static_cast<long long>(sqrt(static_cast<double>(sq)) + 0.5);
 }
 
-// Below 2^30 in magnitude, where no difference, product or sum of the test
+// From -2^30 to 2^30 - 1, where no difference, product or sum of the test
 // can overflow, v + 2^30 as unsigned lies below 2^31, and so does the
 // bitwise or of six such.
 static unsigned long long reach(long long v)
