@@ -52,62 +52,72 @@ static unsigned long long reach(long long v)
 // start and from end to the centre. False once a step overflows.
 static bool checked_steps(long long start_x, long long start_y, long long end_x,
                           long long end_y, long long center_x,
-                          long long center_y, long long out[4])
+                          long long center_y, long long *cross,
+                          long long *step_sq, long long *start_sq,
+                          long long *end_sq)
 {
-	long long dx, dy, p1, p2, p3, p4, cross, sx, sy, ex, ey;
-	if (__builtin_sub_overflow(end_x, start_x, &dx) ||
-	    __builtin_sub_overflow(end_y, start_y, &dy) ||
-	    __builtin_mul_overflow(dy, center_x, &p1) ||
-	    __builtin_mul_overflow(dx, center_y, &p2) ||
-	    __builtin_mul_overflow(end_x, start_y, &p3) ||
-	    __builtin_mul_overflow(end_y, start_x, &p4) ||
-	    __builtin_sub_overflow(p1, p2, &cross) ||
-	    __builtin_add_overflow(cross, p3, &cross) ||
-	    __builtin_sub_overflow(cross, p4, &cross) ||
-	    (cross < 0 && __builtin_sub_overflow(0LL, cross, &cross)) ||
-	    __builtin_sub_overflow(center_x, start_x, &sx) ||
-	    __builtin_sub_overflow(center_y, start_y, &sy) ||
-	    __builtin_sub_overflow(center_x, end_x, &ex) ||
-	    __builtin_sub_overflow(center_y, end_y, &ey))
-		return false;
-	out[0] = cross;
-	return sum_of_squares(dx, dy, &out[1]) &&
-	       sum_of_squares(sx, sy, &out[2]) &&
-	       sum_of_squares(ex, ey, &out[3]);
+	long long dx, dy, p1, p2, p3, p4, sx, sy, ex, ey;
+	return !__builtin_sub_overflow(end_x, start_x, &dx) &&
+	       !__builtin_sub_overflow(end_y, start_y, &dy) &&
+	       !__builtin_mul_overflow(dy, center_x, &p1) &&
+	       !__builtin_mul_overflow(dx, center_y, &p2) &&
+	       !__builtin_mul_overflow(end_x, start_y, &p3) &&
+	       !__builtin_mul_overflow(end_y, start_x, &p4) &&
+	       !__builtin_sub_overflow(p1, p2, cross) &&
+	       !__builtin_add_overflow(*cross, p3, cross) &&
+	       !__builtin_sub_overflow(*cross, p4, cross) &&
+	       !(*cross < 0 && __builtin_sub_overflow(0LL, *cross, cross)) &&
+	       sum_of_squares(dx, dy, step_sq) &&
+	       !__builtin_sub_overflow(center_x, start_x, &sx) &&
+	       !__builtin_sub_overflow(center_y, start_y, &sy) &&
+	       sum_of_squares(sx, sy, start_sq) &&
+	       !__builtin_sub_overflow(center_x, end_x, &ex) &&
+	       !__builtin_sub_overflow(center_y, end_y, &ey) &&
+	       sum_of_squares(ex, ey, end_sq);
+}
+
+// Whether end is strictly nearer the centre than start, both distances
+// rounded.
+static bool nearer(long long start_sq, long long end_sq)
+{
+	long long start_distance = rounded_root(start_sq);
+	long long end_distance = rounded_root(end_sq);
+	return end_distance < start_distance;
 }
 
 bool orvane(long long start_x, long long start_y, long long end_x,
             long long end_y, long long center_x, long long center_y,
             long long radius)
 {
-	long long q[4]; // cross, step_sq, start_sq, end_sq
+	long long cross, step_sq, start_sq, end_sq;
 	if ((reach(start_x) | reach(start_y) | reach(end_x) | reach(end_y) |
 	     reach(center_x) | reach(center_y)) < (1ULL << 31)) {
 		long long dx = end_x - start_x, dy = end_y - start_y;
-		long long cross = dy * center_x - dx * center_y +
-		                  end_x * start_y - end_y * start_x;
 		long long sx = center_x - start_x, sy = center_y - start_y;
 		long long ex = center_x - end_x, ey = center_y - end_y;
-		q[0] = cross < 0 ? -cross : cross;
-		q[1] = dx * dx + dy * dy;
-		q[2] = sx * sx + sy * sy;
-		q[3] = ex * ex + ey * ey;
+		cross = dy * center_x - dx * center_y + end_x * start_y -
+		        end_y * start_x;
+		cross = cross < 0 ? -cross : cross;
+		step_sq = dx * dx + dy * dy;
+		start_sq = sx * sx + sy * sy;
+		end_sq = ex * ex + ey * ey;
 	} else if (!checked_steps(start_x, start_y, end_x, end_y, center_x,
-	                          center_y, q)) {
+	                          center_y, &cross, &step_sq, &start_sq,
+	                          &end_sq)) {
 		return false;
 	}
 
 	// sqrt, the conversion and the rounding are monotone: an end that is
 	// not nearer in squares is not nearer rounded either, and half of all
 	// steps need no root at all.
-	if (q[3] >= q[2])
+	if (end_sq >= start_sq)
 		return false;
 
-	double step_length = sqrt(static_cast<double>(q[1]));
+	double step_length = sqrt(static_cast<double>(step_sq));
 	// A zero-length step gives 0/0, which fails the comparison below.
-	double line_distance = static_cast<double>(q[0]) / step_length;
+	double line_distance = static_cast<double>(cross) / step_length;
 	return line_distance <= static_cast<double>(radius) &&
-	       rounded_root(q[3]) < rounded_root(q[2]);
+	       nearer(start_sq, end_sq);
 }
 
 #ifndef TOOLS_NO_MAIN // the library leaves main to its callers
