@@ -52,22 +52,24 @@ static unsigned long long reach(long long v)
 // start and from end to the centre. False once a step overflows.
 static bool checked_steps(long long start_x, long long start_y, long long end_x,
                           long long end_y, long long center_x,
-                          long long center_y, long long *cross,
+                          long long center_y, long long *magnitude,
                           long long *step_sq, long long *start_sq,
                           long long *end_sq)
 {
-	long long dx, dy, p1, p2, p3, p4, sx, sy, ex, ey;
-	return !__builtin_sub_overflow(end_x, start_x, &dx) &&
-	       !__builtin_sub_overflow(end_y, start_y, &dy) &&
-	       !__builtin_mul_overflow(dy, center_x, &p1) &&
-	       !__builtin_mul_overflow(dx, center_y, &p2) &&
-	       !__builtin_mul_overflow(end_x, start_y, &p3) &&
-	       !__builtin_mul_overflow(end_y, start_x, &p4) &&
-	       !__builtin_sub_overflow(p1, p2, cross) &&
-	       !__builtin_add_overflow(*cross, p3, cross) &&
-	       !__builtin_sub_overflow(*cross, p4, cross) &&
-	       !(*cross < 0 && __builtin_sub_overflow(0LL, *cross, cross)) &&
-	       sum_of_squares(dx, dy, step_sq) &&
+	long long dx, dy, p1, p2, p3, p4, cross, sx, sy, ex, ey;
+	if (__builtin_sub_overflow(end_x, start_x, &dx) ||
+	    __builtin_sub_overflow(end_y, start_y, &dy) ||
+	    __builtin_mul_overflow(dy, center_x, &p1) ||
+	    __builtin_mul_overflow(dx, center_y, &p2) ||
+	    __builtin_mul_overflow(end_x, start_y, &p3) ||
+	    __builtin_mul_overflow(end_y, start_x, &p4) ||
+	    __builtin_sub_overflow(p1, p2, &cross) ||
+	    __builtin_add_overflow(cross, p3, &cross) ||
+	    __builtin_sub_overflow(cross, p4, &cross) ||
+	    (cross < 0 && __builtin_sub_overflow(0LL, cross, &cross)))
+		return false;
+	*magnitude = cross;
+	return sum_of_squares(dx, dy, step_sq) &&
 	       !__builtin_sub_overflow(center_x, start_x, &sx) &&
 	       !__builtin_sub_overflow(center_y, start_y, &sy) &&
 	       sum_of_squares(sx, sy, start_sq) &&
