@@ -51,6 +51,7 @@ check 0 '0\n' '' $max 0 $min 0 0 0 $max    # step overflows
 check 0 '0\n' '' 0 0 0 1 $min 0 $max       # cross term is exactly -2^63
 check 0 '0\n' '' -2147483647 0 2147483647 262144 2147483647 262144 1  # step square wraps to 3 * 2^34 + 4
 check 0 '0\n' '' -1073741824 0 1073741824 1073741824 -1073741824 -1073741824 $max  # end's square 2^63
+check 0 '0\n' '' -1073741824 1073741824 1073741824 1073741824 -1073741824 -1073741824 $max  # and only +-2^30
 check 0 '0\n' '' $min $min $min $min $min $min $max
 check 0 '0\n' '' $max $max $max $max $max $max $max
 check 0 '0\n' '' $min $max $max $min 0 0 $max
