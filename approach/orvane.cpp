@@ -9,8 +9,9 @@
 #include <cstdlib>
 #include <cstring>
 
-// Inputs whose integer steps overflow lie outside the domain: every step
-// is checked, and an overflow makes the answer false.
+// Inputs whose integer steps overflow lie outside the domain: beyond the
+// reach below, every step is checked, and an overflow makes the answer
+// false.
 static bool sum_of_squares(long long a, long long b, long long *out)
 {
 	long long aa, bb;

@@ -17,8 +17,9 @@ namespace
 
 // The cosine and sine of every whole degree, computed at compile time in
 // double-double arithmetic (about 106 bits, from double operations alone,
-// so the same on every target whatever its long double) and rounded once:
-// each entry is correctly rounded or within one ulp, the axes are exact.
+// so the same on every target whatever its long double) and rounded once
+// to the nearest double; the axes are exact. The filter's bound needs only
+// one ulp.
 struct dd {
 	double hi, lo;
 };
@@ -151,7 +152,8 @@ bool quessel(long long x, long long y, long long radar_x, long long radar_y,
 	if (half < 0)
 		return false;
 	// A bearing in [0, 360] less a facing direction in [-180, 540] lies in
-	// [-540, 540], which the two corrections bring within [-180, 180].
+	// [-540, 540], which the two corrections bring within [-180, 180]:
+	// inside any half width of 180 or more.
 	bool wraps = -180 <= radar_dir && radar_dir <= 540;
 	if (wraps && half >= 180)
 		return true;
