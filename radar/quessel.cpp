@@ -1,5 +1,6 @@
 // quessel: does a point lie within a radar's angular field?
 #include "quessel.h"
+#include "unit_vectors.h"
 
 #include <cerrno>
 #include <cmath>
@@ -15,100 +16,14 @@ __extension__ typedef __int128 wide;
 namespace
 {
 
-// The cosine and sine of every whole degree, computed at compile time in
-// double-double arithmetic (about 106 bits, from double operations alone,
-// so the same on every target whatever its long double) and rounded once
-// to the nearest double; the axes are exact. The filter's bound needs only
-// one ulp.
-struct dd {
-	double hi, lo;
-};
-
-constexpr dd quick_sum(double a, double b)
-{
-	double s = a + b;
-	return {s, b - (s - a)};
-}
-
-constexpr dd add(dd a, dd b)
-{
-	double s = a.hi + b.hi, v = s - a.hi;
-	double e = (a.hi - (s - v)) + (b.hi - v) + a.lo + b.lo;
-	return quick_sum(s, e);
-}
-
-// Dekker's exact product, without a fused multiply-add.
-constexpr dd mul(dd a, dd b)
-{
-	auto split = [](double v) {
-		double c = 134217729.0 * v, h = c - (c - v);
-		return dd{h, v - h};
-	};
-	dd x = split(a.hi), y = split(b.hi);
-	double p = a.hi * b.hi;
-	double e =
-	    ((x.hi * y.hi - p) + x.hi * y.lo + x.lo * y.hi) + x.lo * y.lo;
-	return quick_sum(p, e + a.hi * b.lo + a.lo * b.hi);
-}
-
-constexpr dd div(dd a, double b)
-{
-	double q = a.hi / b;
-	dd r = add(a, mul({-q, 0}, {b, 0}));
-	return quick_sum(q, r.hi / b);
-}
-
-struct unit {
-	double cos, sin;
-};
-
-struct unit_table {
-	unit at[360];
-};
-
-// Taylor series to x^29 for x up to pi/4: the first term left out is
-// below 2^-110 of the sum.
-constexpr unit_table make_units()
-{
-	const dd pi = {3.141592653589793, 1.2246467991473532e-16};
-	unit_table t{};
-	for (int d = 0; d <= 45; d++) {
-		dd x = mul(div(pi, 180), {static_cast<double>(d), 0});
-		dd xx = mul(x, x), c = {1, 0}, s = x, ct = c, st = s;
-		for (int k = 1; k < 15; k++) {
-			ct = div(mul(ct, xx), -(2.0 * k - 1) * (2 * k));
-			st = div(mul(st, xx), -(2.0 * k) * (2 * k + 1));
-			c = add(c, ct), s = add(s, st);
-		}
-		// Each octant's reflections and turns; 0 - v, never -0.0.
-		const unit first[] = {{c.hi, s.hi}, {s.hi, c.hi}};
-		const int degree[] = {d, 90 - d};
-		for (int i = 0; i < 2; i++) {
-			double u = first[i].cos, v = first[i].sin;
-			int a = degree[i];
-			t.at[a] = {u, v};
-			t.at[a + 90] = {0 - v, u};
-			t.at[a + 180] = {0 - u, 0 - v};
-			t.at[(a + 270) % 360] = {v, 0 - u};
-		}
-	}
-	return t;
-}
-
-constexpr unit_table units = make_units();
-static_assert(units.at[0].cos == 1 && units.at[0].sin == 0 &&
-              units.at[90].cos == 0 && units.at[90].sin == 1 &&
-              units.at[180].cos == -1 && units.at[270].sin == -1 &&
-              units.at[30].sin == 0.5 && units.at[60].cos == 0.5);
-
 // A whole degree from -359 through 719, reduced without branches, which
 // on scattered directions would be mispredicted.
-unit unit_at(long long degree)
+unit_vectors::unit unit_at(long long degree)
 {
 	long long i = degree + 360;
 	i -= (i >= 720) * 360;
 	i -= (i >= 360) * 360;
-	return units.at[i];
+	return unit_vectors::units.at[i];
 }
 
 // The answer exactly as defined, for the inputs the filter cannot decide.
@@ -174,7 +89,8 @@ bool quessel(long long x, long long y, long long radar_x, long long radar_y,
 	// headroom of 10^4 over both errors, so that atan2 may even be off by
 	// 10^5 ulps. The offset (0, 0), and any on or within a hair of a
 	// bound, take the defined steps.
-	unit lo = unit_at(radar_dir - half), hi = unit_at(radar_dir + half);
+	unit_vectors::unit lo = unit_at(radar_dir - half),
+	                   hi = unit_at(radar_dir + half);
 	double left_of_lo = lo.cos * dy - lo.sin * dx;
 	double right_of_hi = hi.sin * dx - hi.cos * dy;
 	double margin = 1e-10 * (fabs(dx) + fabs(dy));

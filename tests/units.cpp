@@ -2,8 +2,12 @@
 // the double nearest the platform's long double cosine or sine, and the
 // axes exact. The filter's error bound needs only one ulp, but a table
 // built one ulp off shows a fault in its double-double arithmetic.
-#define TOOLS_NO_MAIN
-#include TOOL_SOURCE
+#include "unit_vectors.h"
+
+#include <cmath>
+#include <cstdio>
+
+using unit_vectors::units;
 
 int main()
 {
