@@ -25,6 +25,7 @@ check 0 '0\n' '' -10 0 10 0 0 0 1          # ends as far as it began
 check 0 '1\n' '' -10 0 9 0 0 0 1
 check 0 '0\n' '' 0 0 10 0 20 5 -1          # negative radius
 check 0 '0\n' '' 100000001 0 100000000 10000 0 0 100000001  # double root 10^8+0.5
+check 0 '1\n' '' 100000000 10000 100000000 0 0 0 100000000  # and at the start
 check 0 '1\n' '' 0 0 200000000 20000 200000001 0 20000     # division lands on r
 check 0 '0\n' '' 0 0 18000000 6000 18000001 0 6000         # lands just above r
 check 0 '0\n' '' 0 0 0 100000007 100000001 100000007 100000001  # exactly r, but the cross term rounds up

@@ -109,10 +109,16 @@ void approach_case(long long *v)
 		        c * u[0] - k * u[1], c * u[1] + k * u[0], r});
 		break;
 	}
-	default: { // sqrt(t^4 + t^2) rounds to t^2 + 1/2 beyond 2^25
-		long long t = pick(1, 32767), k = t * t;
-		set(v, {k + 1 + pick(-1, 1), pick(-1, 1), k + pick(-1, 1),
-		        t + pick(-1, 1), 0, 0, k + pick(0, 1)});
+	default: { // sqrt(t^4 + t^2) rounds to t^2 + 1/2 from about 2^25 to
+		// the edge of 64-bit squares: one end of the step lands on the
+		// half, either one, and the other rounds to either side of it
+		long long t = pick(1, 55108), k = t * t;
+		const long long lands[] = {k + pick(-1, 1), t + pick(-1, 1)},
+		                other[] = {k + 1 + pick(-1, 1), pick(-1, 1)};
+		const long long *start = next() & 1 ? lands : other,
+		                *end = start == lands ? other : lands;
+		set(v,
+		    {start[0], start[1], end[0], end[1], 0, 0, k + pick(0, 1)});
 	}
 	}
 	move(v, next() % 8, scaled(0, 29), scaled(0, 29));
