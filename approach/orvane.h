@@ -1,6 +1,13 @@
 #ifndef ORVANE_H
 #define ORVANE_H
 
+// C and C++ alike: one set of unmangled names for every caller.
+#ifdef __cplusplus
+extern "C" {
+#else
+#include <stdbool.h>
+#endif
+
 // Distance between (x1, y1) and (x2, y2), rounded half away from zero.
 // Returns LLONG_MAX, never a real distance, when the squared distance
 // does not fit in 64 bits.
@@ -13,5 +20,9 @@ long long calculate_euclidean_distance(long long x1, long long y1, long long x2,
 bool orvane(long long start_x, long long start_y, long long end_x,
             long long end_y, long long center_x, long long center_y,
             long long radius);
+
+#ifdef __cplusplus
+}
+#endif
 
 #endif

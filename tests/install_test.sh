@@ -1,5 +1,5 @@
 #!/bin/bash
-# Usage: install_test.sh CMAKE BUILD_DIR CXX BINDIR MANDIR LIBDIR PKG_CONFIG
+# Usage: install_test.sh CMAKE BUILD_DIR CXX CC BINDIR MANDIR LIBDIR PKG_CONFIG
 #                        [CMAKE_ARG...]
 # Installs into a scratch prefix, then moves the whole install elsewhere,
 # runs the programs there, asks the CMake package for each component, and
@@ -9,11 +9,12 @@
 cmake=$1
 build=$2
 cxx=$3
-bindir=$4
-mandir=$5
-libdir=$6
-pkg_config=$7
-shift 7
+cc=$4
+bindir=$5
+mandir=$6
+libdir=$7
+pkg_config=$8
+shift 8
 here=$(dirname "$0")
 scratch=$(mktemp -d) || exit 1
 manifest=$build/install_manifest.txt
@@ -54,13 +55,13 @@ done
 out=$(components 'radar;nosuch') && fail "find_package: COMPONENTS nosuch found"
 grep -q 'no component nosuch' <<<"$out" || fail "find_package: no word of nosuch in: $out"
 
-bash "$here/consumer_test.sh" "$prefix/$bindir" cmake "$cmake" "$cxx" \
+bash "$here/consumer_test.sh" "$prefix/$bindir" cmake "$cmake" "$cxx" "$cc" \
 	-DCMAKE_PREFIX_PATH="$prefix" "$@" || status=1
 if [ -x "$pkg_config" ]; then
 	export PKG_CONFIG_PATH=$prefix/$libdir/pkgconfig
 	flags=$("$pkg_config" --cflags --libs-only-L orvane_quessel)
 	[[ $flags == "-I$prefix/"*" -L$prefix/"* ]] || fail "pkg-config points elsewhere: $flags"
-	bash "$here/consumer_test.sh" "$prefix/$bindir" pkg-config "$pkg_config" "$cxx" || status=1
+	bash "$here/consumer_test.sh" "$prefix/$bindir" pkg-config "$pkg_config" "$cxx" "$cc" || status=1
 else
 	echo 'not checked: the pkg-config file, with no pkg-config here'
 fi
