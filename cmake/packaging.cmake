@@ -9,6 +9,9 @@ if(ORVANE_QUESSEL_MAINTAINER)
   set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${ORVANE_QUESSEL_MAINTAINER}")
 endif()
 set(CPACK_GENERATOR DEB TGZ)
+# The .tar.gz holds the packages' components in one archive, like the
+# .debs without the record of an install that only an install needs.
+set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_CURRENT_LIST_DIR}/cpack_options.cmake)
 set(CPACK_STRIP_FILES ON)
 # Two .debs, the way Debian splits a library; one .tar.gz of everything.
 set(CPACK_DEB_COMPONENT_INSTALL ON)
@@ -37,4 +40,5 @@ The static libraries liborvane and libquessel hold the predicates of the
 orvane and quessel tools, with their headers, a CMake package and a
 pkg-config file. They answer bit for bit as the programs do, also in a
 program built with -ffast-math.")
+
 include(CPack)

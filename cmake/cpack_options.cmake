@@ -1,0 +1,6 @@
+# Read by CPack for each generator: one .tar.gz of the packages' components.
+if(CPACK_GENERATOR STREQUAL "TGZ")
+  set(CPACK_ARCHIVE_COMPONENT_INSTALL ON)
+  set(CPACK_COMPONENTS_GROUPING ALL_COMPONENTS_IN_ONE)
+  set(CPACK_COMPONENT_INCLUDE_TOPLEVEL_DIRECTORY ON)
+endif()
