@@ -1,0 +1,171 @@
+// The predicates as numpy ufuncs, one loop each, for int64 only: numpy's
+// safe casting then brings smaller integers up and refuses floats, strings
+// and unsigned 64-bit values instead of converting them. numpy releases
+// the GIL around these loops, since no Python object passes through them.
+#define PY_SSIZE_T_CLEAN
+#define NPY_NO_DEPRECATED_API NPY_1_7_API_VERSION
+#include <Python.h>
+#include <numpy/arrayobject.h>
+#include <numpy/ufuncobject.h>
+
+#include "orvane.h"
+#include "quessel.h"
+
+#include <cfenv>
+#include <utility>
+
+namespace
+{
+
+// Runs F on each element's N arguments, each read at its own stride.
+// numpy reports the floating-point flags a loop leaves set, but the
+// predicates raise "invalid" on purpose (a zero-length step's 0 / 0 is
+// defined to fail the radius test), so the loop clears them: every answer
+// is defined, and none is worth a warning.
+template <typename R, int N, auto F, std::size_t... I>
+void loop(char **args, const npy_intp *dimensions, const npy_intp *steps,
+          std::index_sequence<I...>)
+{
+	for (npy_intp i = 0; i < dimensions[0]; i++) {
+		*reinterpret_cast<R *>(args[N] + i * steps[N]) =
+		    F(*reinterpret_cast<const npy_int64 *>(args[I] +
+		                                           i * steps[I])...);
+	}
+	std::feclearexcept(FE_ALL_EXCEPT);
+}
+
+template <typename R, int N, auto F>
+void loop(char **args, const npy_intp *dimensions, const npy_intp *steps,
+          void *)
+{
+	loop<R, N, F>(args, dimensions, steps, std::make_index_sequence<N>{});
+}
+
+PyUFuncGenericFunction orvane_loops[] = {loop<npy_bool, 7, orvane>};
+PyUFuncGenericFunction quessel_loops[] = {loop<npy_bool, 6, quessel>};
+PyUFuncGenericFunction distance_loops[] = {
+    loop<npy_int64, 4, calculate_euclidean_distance>};
+void *no_data[] = {nullptr};
+char orvane_types[] = {NPY_INT64, NPY_INT64, NPY_INT64, NPY_INT64,
+                       NPY_INT64, NPY_INT64, NPY_INT64, NPY_BOOL};
+char quessel_types[] = {NPY_INT64, NPY_INT64, NPY_INT64,
+                        NPY_INT64, NPY_INT64, NPY_INT64, NPY_BOOL};
+char distance_types[] = {NPY_INT64, NPY_INT64, NPY_INT64, NPY_INT64,
+                         NPY_INT64};
+
+const char orvane_doc[] =
+    "Whether a straight step's line meets a circle while the step brings\n"
+    "the object nearer to the circle's centre.\n"
+    "\n"
+    "Parameters\n"
+    "----------\n"
+    "start_x, start_y, end_x, end_y, center_x, center_y, radius : array_like of int64\n"
+    "    The step from (start_x, start_y) to (end_x, end_y), and the circle\n"
+    "    around (center_x, center_y), in the orvane program's order.\n"
+    "out, where, ...\n"
+    "    As for every numpy ufunc.\n"
+    "\n"
+    "Returns\n"
+    "-------\n"
+    "ndarray of bool, or a bool scalar for scalar arguments\n"
+    "    True where the infinite line through the start and end passes within\n"
+    "    radius of the centre, bounds included, and the end is strictly nearer\n"
+    "    the centre than the start, both distances first rounded to whole\n"
+    "    numbers, halves away from zero.\n"
+    "\n"
+    "Notes\n"
+    "-----\n"
+    "The answers are the orvane program's on every input, bit for bit.\n"
+    "Arguments that numpy cannot cast safely to int64 (floats, strings,\n"
+    "unsigned 64-bit values, ints beyond int64) raise TypeError or\n"
+    "OverflowError rather than being converted.";
+
+const char quessel_doc[] =
+    "Whether a point lies within a radar's angular field.\n"
+    "\n"
+    "Parameters\n"
+    "----------\n"
+    "x, y, radar_x, radar_y, radar_dir, radar_angle : array_like of int64\n"
+    "    The point, the radar's position, the direction it faces and its full\n"
+    "    opening angle, in whole degrees, in the quessel program's order.\n"
+    "out, where, ...\n"
+    "    As for every numpy ufunc.\n"
+    "\n"
+    "Returns\n"
+    "-------\n"
+    "ndarray of bool, or a bool scalar for scalar arguments\n"
+    "    True where the direction from the radar to the point, in degrees from\n"
+    "    +x toward +y, lies within radar_angle // 2 (halved toward zero) of\n"
+    "    radar_dir, both bounds included. The field has no range limit, and the\n"
+    "    difference of the two directions is wrapped by one turn at most.\n"
+    "\n"
+    "Notes\n"
+    "-----\n"
+    "The answers are the quessel program's on every input, bit for bit, also\n"
+    "a hair off a bound, where numpy's own arctan2 may differ from the C\n"
+    "library's atan2 that defines them. Arguments that numpy cannot cast\n"
+    "safely to int64 (floats, strings, unsigned 64-bit values, ints beyond\n"
+    "int64) raise TypeError or OverflowError rather than being converted.";
+
+const char distance_doc[] =
+    "The distance between two points, rounded as orvane rounds it.\n"
+    "\n"
+    "Parameters\n"
+    "----------\n"
+    "x1, y1, x2, y2 : array_like of int64\n"
+    "    The first point and the second.\n"
+    "out, where, ...\n"
+    "    As for every numpy ufunc.\n"
+    "\n"
+    "Returns\n"
+    "-------\n"
+    "ndarray of int64, or an int64 scalar for scalar arguments\n"
+    "    The double square root of the integer sum of squares, rounded to a\n"
+    "    whole number, halves away from zero; the largest int64 where the\n"
+    "    squared distance does not fit in 64 bits.";
+
+struct ufunc {
+	PyUFuncGenericFunction *loops;
+	char *types;
+	int nin;
+	const char *name, *doc;
+};
+
+const ufunc ufuncs[] = {
+    {orvane_loops, orvane_types, 7, "orvane", orvane_doc},
+    {quessel_loops, quessel_types, 6, "quessel", quessel_doc},
+    {distance_loops, distance_types, 4, "calculate_euclidean_distance",
+     distance_doc},
+};
+
+PyModuleDef module = {
+    PyModuleDef_HEAD_INIT, "_ufuncs",
+    "The predicates of orvane and quessel as numpy ufuncs.", -1, nullptr,
+    nullptr, nullptr, nullptr, nullptr};
+
+} // namespace
+
+PyMODINIT_FUNC PyInit__ufuncs()
+{
+	import_array();
+	import_umath();
+	PyObject *m = PyModule_Create(&module);
+	if (!m)
+		return nullptr;
+	for (const ufunc &u : ufuncs) {
+		PyObject *f = PyUFunc_FromFuncAndData(
+		    u.loops, no_data, u.types, 1, u.nin, 1, PyUFunc_None, u.name,
+		    u.doc, 0);
+		if (PyModule_AddObject(m, u.name, f) < 0) {
+			Py_XDECREF(f);
+			Py_DECREF(m);
+			return nullptr;
+		}
+	}
+	if (PyModule_AddStringConstant(m, "__version__", ORVANE_QUESSEL_VERSION) <
+	    0) {
+		Py_DECREF(m);
+		return nullptr;
+	}
+	return m;
+}

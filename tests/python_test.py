@@ -1,0 +1,113 @@
+"""The Python package against the tools' own tables, and the binding's own
+faults: argument order, strides, broadcasting, out= and where=, refused
+input, the file route's checks, and dask. One group a run, as CTest runs
+them: PYTHONPATH=build/python python3 tests/python_test.py ufuncs
+(or file_route, or dask)."""
+import logging
+import os
+import re
+import subprocess
+import sys
+import unittest
+
+import numpy as np
+
+import orvane_quessel as oq
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+
+
+def table(tool, folder):
+    """The cases of a tool's table whose arguments are plain integers within
+    64 bits (the rest try the programs' conversion of text), as an int64
+    array of questions and a bool array of answers."""
+    lines = open(os.path.join(HERE, "..", folder, tool + "_test.sh")).read()
+    cases = [([int(a) for a in args.split()], answer == "1") for answer, args in
+             re.findall(r"^check 0 '([01])\\n' '' ((?:-?\d+ )*-?\d+)(?: +#.*)?$", lines, re.M)]
+    cases = [(q, a) for q, a in cases if all(-2**63 <= v < 2**63 for v in q)]
+    return np.array([q for q, _ in cases]), np.array([a for _, a in cases])
+
+
+TABLES = {oq.orvane: table("orvane", "approach"), oq.quessel: table("quessel", "radar")}
+
+
+def ask(*args, data=b""):
+    return subprocess.run([sys.executable, "-m", "orvane_quessel", *args], input=data,
+                          capture_output=True)
+
+
+class Ufuncs(unittest.TestCase):
+    def test_tables_in_every_layout(self):
+        for ufunc, (asked, want) in TABLES.items():
+            self.assertGreater(len(want), 20)
+            self.assertEqual(ufunc(*asked.T).tolist(), want.tolist())
+            wide = np.repeat(asked, 3, axis=0)[::-1]  # reversed, every third
+            self.assertEqual(ufunc(*wide[::3].T).tolist(), want[::-1].tolist())
+            self.assertEqual([ufunc(*q.tolist()) for q in asked], want.tolist())
+            first, last = asked[0, :-1].tolist(), asked[:, -1]  # scalars and a column
+            self.assertEqual(ufunc(*first, last).tolist(), [ufunc(*first, v) for v in last])
+            out, mask = ~want, np.arange(len(want)) % 2 == 0
+            self.assertIs(ufunc(*asked.T, out=out, where=mask), out)
+            self.assertEqual(out.tolist(), np.where(mask, want, ~want).tolist())
+
+    def test_distance(self):
+        got = oq.calculate_euclidean_distance([0, 0, 0, 100000000], [0, 0, 0, 10000],
+                                              [3, 3037000499, 3037000500, 0], [4, 0, 0, 0])
+        self.assertEqual(got.dtype, np.int64)
+        self.assertEqual(got.tolist(), [5, 3037000499, 2**63 - 1, 100000001])
+
+    def test_refused_not_converted(self):
+        for bad in (1.5, "5", 2**63, -2**63 - 1, np.array([1], np.uint64)):
+            with self.assertRaises((TypeError, OverflowError)):
+                oq.quessel(10, 10, 0, 0, 0, bad)
+
+    def test_no_floating_point_warning(self):
+        with np.errstate(all="raise"):  # a zero-length step's 0 / 0 is defined
+            self.assertFalse(oq.orvane(3, 3, 3, 3, 0, 0, 100))
+
+
+class FileRoute(unittest.TestCase):
+    def test_answers_in_order(self):
+        for ufunc, tool in ((oq.orvane, "orvane"), (oq.quessel, "quessel")):
+            asked, want = TABLES[ufunc]
+            text = "\n".join(" \t ".join(map(str, q)) for q in asked)
+            done = ask(tool, data=text.encode())
+            self.assertEqual((done.returncode, done.stderr), (0, b""))
+            self.assertEqual(done.stdout.decode(), "".join("%d\n" % w for w in want))
+
+    def test_a_bad_line_stops_the_run(self):
+        good = b"0 0 10 0 20 5 5\n"
+        for bad, why in ((b"\n", "blank"), (b"  \n", "blank"), (b"1 2 3 4 5 6\n", "6 numbers"),
+                         (b"1 2 3 4 5 6 7 8\n", "8 numbers"), (b"1 2 3 4 5 6 7.5\n", "'7.5'"),
+                         (b"1 2 3 4 5 6 0x1F\n", "'0x1F'"), (b"1 2 3 4 5 6 7\r\n", r"'7\r'"),
+                         (b"1 2 3 4 5 6 9223372036854775808\n", "beyond"),
+                         (b"1 2 3 4 5 6 -9223372036854775809\n", "beyond")):
+            done = ask("orvane", "-", data=good + bad + good)
+            self.assertEqual((done.returncode, done.stdout), (1, b""))
+            self.assertRegex(done.stderr.decode(), "^orvane_quessel: standard input:2: .*%s" % re.escape(why))
+
+
+class Dask(unittest.TestCase):
+    def test_threads_and_a_cluster(self):
+        import dask.array as da
+        from distributed import Client, LocalCluster
+        lazy = [(ufunc(*(da.from_array(c, chunks=7) for c in asked.T)), want)
+                for ufunc, (asked, want) in TABLES.items()]
+        for answers, want in lazy:
+            self.assertEqual(answers.compute(scheduler="threads").tolist(), want.tolist())
+        with LocalCluster(n_workers=2, threads_per_worker=1, host="127.0.0.1",
+                          dashboard_address=None, silence_logs=logging.ERROR) as cluster, \
+                Client(cluster):
+            for answers, want in lazy:
+                self.assertEqual(answers.compute().tolist(), want.tolist())
+
+if __name__ == "__main__":
+    group = {"ufuncs": Ufuncs, "file_route": FileRoute, "dask": Dask}[sys.argv[1]]
+    if group is Dask:
+        try:
+            import dask.array, distributed  # noqa: F401
+        except ImportError:
+            print("skipped: no dask (Debian: python3-dask, python3-distributed)")
+            sys.exit(77)
+    suite = unittest.defaultTestLoader.loadTestsFromTestCase(group)
+    sys.exit(not unittest.TextTestRunner(verbosity=2).run(suite).wasSuccessful())
