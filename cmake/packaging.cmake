@@ -13,9 +13,13 @@ set(CPACK_GENERATOR DEB TGZ)
 # .debs without the record of an install that only an install needs.
 set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_CURRENT_LIST_DIR}/cpack_options.cmake)
 set(CPACK_STRIP_FILES ON)
-# Two .debs, the way Debian splits a library; one .tar.gz of everything.
+# A .deb a component, the way Debian splits a library and its Python
+# module; one .tar.gz of everything.
 set(CPACK_DEB_COMPONENT_INSTALL ON)
 set(CPACK_COMPONENTS_ALL Runtime Development)
+if(TARGET orvane_quessel_ufuncs)
+  list(APPEND CPACK_COMPONENTS_ALL Python)
+endif()
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 # Each .deb's synopsis is the first line of its component's description,
 # which a package-wide summary would otherwise displace.
@@ -41,4 +45,34 @@ orvane and quessel tools, with their headers, a CMake package and a
 pkg-config file. They answer bit for bit as the programs do, also in a
 program built with -ffast-math.")
 
+# As Debian's own numpy extensions depend: on the Python version and the
+# NumPy ABI they were built for. Python byte-compiles the modules when the
+# package is installed, and removes what it compiled before the package
+# goes, as Debian's helpers arrange for packages of Python modules.
+set(CPACK_DEBIAN_PYTHON_PACKAGE_NAME python3-orvane-quessel)
+set(CPACK_DEBIAN_PYTHON_PACKAGE_SECTION python)
+if(TARGET orvane_quessel_ufuncs)
+  set(numpy_depends python3-numpy)
+  if(EXISTS /usr/share/numpy3/versions)
+    file(STRINGS /usr/share/numpy3/versions numpy REGEX "^(abi|api-min-version) ")
+    list(TRANSFORM numpy REPLACE "^[^ ]+ +" "")
+    list(GET numpy 0 abi)
+    list(GET numpy 1 api_min)
+    set(numpy_depends "python3-numpy (>= ${api_min}), python3-numpy-abi${abi}")
+  endif()
+  math(EXPR next_minor "${Python3_VERSION_MINOR} + 1")
+  set(CPACK_DEBIAN_PYTHON_PACKAGE_DEPENDS "python3 (>= ${Python3_VERSION_MAJOR}.${Python3_VERSION_MINOR}~), python3 (<< ${Python3_VERSION_MAJOR}.${next_minor}), ${numpy_depends}")
+  foreach(script postinst prerm)
+    configure_file(${CMAKE_CURRENT_LIST_DIR}/python3-${script}.in ${script} @ONLY)
+    list(APPEND CPACK_DEBIAN_PYTHON_PACKAGE_CONTROL_EXTRA ${PROJECT_BINARY_DIR}/${script})
+  endforeach()
+  set(CPACK_DEBIAN_PYTHON_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+endif()
+set(CPACK_COMPONENT_PYTHON_DESCRIPTION
+"exact numpy ufuncs of orvane and quessel for Python 3
+The predicates of the orvane and quessel tools as numpy ufuncs,
+orvane_quessel.orvane, orvane_quessel.quessel and
+orvane_quessel.calculate_euclidean_distance, which answer bit for bit as
+the programs do, and python3 -m orvane_quessel, which answers a file of
+questions.")
 include(CPack)
