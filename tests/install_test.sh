@@ -2,10 +2,12 @@
 # Usage: install_test.sh CMAKE BUILD_DIR CXX CC BINDIR MANDIR LIBDIR PKG_CONFIG
 #                        [CMAKE_ARG...]
 # Installs into a scratch prefix, then moves the whole install elsewhere,
-# runs the programs there, asks the CMake package for each component, and
+# runs the programs there, and the Python package with the interpreter in
+# $PYTHON if it is built, asks the CMake package for each component, and
 # builds a consumer against it and against the pkg-config file beside it,
-# found through PKG_CONFIG_PATH alone. The build tree's install manifest,
-# which removes the user's own install, is left as it was.
+# found through PKG_CONFIG_PATH alone. Then installs into two prefixes and
+# removes each in either order. The build tree's install manifest is left
+# as it was.
 cmake=$1
 build=$2
 cxx=$3
@@ -41,6 +43,14 @@ for f in "$mandir/man1/orvane.1.gz" "$mandir/man1/quessel.1.gz"; do
 done
 [ "$($EMULATOR "$prefix/$bindir/orvane" 0 0 10 0 20 5 5)" = 1 ] || fail "installed orvane fails"
 [ "$($EMULATOR "$prefix/$bindir/quessel" 10 10 0 0 0 90)" = 1 ] || fail "installed quessel fails"
+python_package() {
+	dirname "$(find "$1" -path '*/orvane_quessel/__main__.py')"
+}
+if [ -n "${PYTHON-}" ]; then
+	answer=$(echo 0 0 10 0 20 5 5 | PYTHONPATH=$(dirname "$(python_package "$prefix")") \
+		"$PYTHON" -m orvane_quessel orvane)
+	[ "$answer" = 1 ] || fail "the installed Python package fails: $answer"
+fi
 
 targets=$(find "$prefix" -name orvane_quessel-targets.cmake)
 grep -n '<[A-Z_]*:>' "$targets" && fail "the exported targets hold an empty expression"
@@ -65,6 +75,27 @@ if [ -x "$pkg_config" ]; then
 else
 	echo 'not checked: the pkg-config file, with no pkg-config here'
 fi
+
+# Two installs side by side, one of them twice, each removed in either
+# order: a removal takes its own files, Python's caches of its modules and
+# the folders its install made, and leaves the other install and a folder
+# that was there before, though empty.
+for order in 'a b' 'b a'; do
+	mkdir -p "$scratch/a/$bindir" || exit 1
+	for p in a b a; do
+		"$cmake" --install "$build" --prefix "$scratch/$p" >/dev/null || fail "install into $p fails"
+	done
+	[ -z "${PYTHON-}" ] || PYTHONDONTWRITEBYTECODE= PYTHONPATH=$(dirname "$(python_package "$scratch/a")") \
+		"$PYTHON" -c 'import orvane_quessel' || fail "the Python package in a fails"
+	read -r first second <<<"$order"
+	for p in $first $second; do
+		"$cmake" -P "$scratch/$p/share/orvane-quessel/remove.cmake" >/dev/null || fail "removing $p fails"
+		[ $p = $second ] || [ -x "$scratch/$second/$bindir/orvane" ] || fail "removing $p removed $second"
+	done
+	left=$(cd "$scratch" && find a b 2>/dev/null)
+	[ "$left" = "$(printf 'a\na/%s' "$bindir")" ] || fail "removed in the order $order, left: $left"
+	rm -rf "$scratch/a"
+done
 
 restore
 if [ -e "$scratch/manifest" ]; then
