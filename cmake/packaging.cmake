@@ -6,6 +6,14 @@ set(CPACK_PACKAGE_NAME orvane-quessel)
 set(CPACK_PACKAGE_VENDOR "The orvane and quessel developers")
 set(CPACK_PACKAGE_CONTACT "${CPACK_PACKAGE_VENDOR}")
 if(ORVANE_QUESSEL_MAINTAINER)
+  # Nothing half filled in ends up in a package; and a bad value is not
+  # kept for the next configure.
+  if(NOT ORVANE_QUESSEL_MAINTAINER MATCHES "^[^<>]*[^ <>][^<>]* <[^ <>@]+@[^ <>@]+>$")
+    set(given "${ORVANE_QUESSEL_MAINTAINER}")
+    unset(ORVANE_QUESSEL_MAINTAINER CACHE)
+    message(FATAL_ERROR "ORVANE_QUESSEL_MAINTAINER is \"${given}\", "
+            "not Name <address> (with DEBFULLNAME and DEBEMAIL set, \"$DEBFULLNAME <$DEBEMAIL>\" gives it)")
+  endif()
   set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${ORVANE_QUESSEL_MAINTAINER}")
 endif()
 set(CPACK_GENERATOR DEB TGZ)
