@@ -48,10 +48,9 @@ PyUFuncGenericFunction distance_loops[] = {
 void *no_data[] = {nullptr};
 char orvane_types[] = {NPY_INT64, NPY_INT64, NPY_INT64, NPY_INT64,
                        NPY_INT64, NPY_INT64, NPY_INT64, NPY_BOOL};
-char quessel_types[] = {NPY_INT64, NPY_INT64, NPY_INT64,
-                        NPY_INT64, NPY_INT64, NPY_INT64, NPY_BOOL};
-char distance_types[] = {NPY_INT64, NPY_INT64, NPY_INT64, NPY_INT64,
-                         NPY_INT64};
+char quessel_types[] = {NPY_INT64, NPY_INT64, NPY_INT64, NPY_INT64,
+                        NPY_INT64, NPY_INT64, NPY_BOOL};
+char distance_types[] = {NPY_INT64, NPY_INT64, NPY_INT64, NPY_INT64, NPY_INT64};
 
 const char orvane_doc[] =
     "Whether a straight step's line meets a circle while the step brings\n"
@@ -59,7 +58,8 @@ const char orvane_doc[] =
     "\n"
     "Parameters\n"
     "----------\n"
-    "start_x, start_y, end_x, end_y, center_x, center_y, radius : array_like of int64\n"
+    "start_x, start_y, end_x, end_y, center_x, center_y, radius : array_like "
+    "of int64\n"
     "    The step from (start_x, start_y) to (end_x, end_y), and the circle\n"
     "    around (center_x, center_y), in the orvane program's order.\n"
     "out, where, ...\n"
@@ -69,7 +69,8 @@ const char orvane_doc[] =
     "-------\n"
     "ndarray of bool, or a bool scalar for scalar arguments\n"
     "    True where the infinite line through the start and end passes within\n"
-    "    radius of the centre, bounds included, and the end is strictly nearer\n"
+    "    radius of the centre, bounds included, and the end is strictly "
+    "nearer\n"
     "    the centre than the start, both distances first rounded to whole\n"
     "    numbers, halves away from zero.\n"
     "\n"
@@ -94,9 +95,11 @@ const char quessel_doc[] =
     "Returns\n"
     "-------\n"
     "ndarray of bool, or a bool scalar for scalar arguments\n"
-    "    True where the direction from the radar to the point, in degrees from\n"
+    "    True where the direction from the radar to the point, in degrees "
+    "from\n"
     "    +x toward +y, lies within radar_angle // 2 (halved toward zero) of\n"
-    "    radar_dir, both bounds included. The field has no range limit, and the\n"
+    "    radar_dir, both bounds included. The field has no range limit, and "
+    "the\n"
     "    difference of the two directions is wrapped by one turn at most.\n"
     "\n"
     "Notes\n"
@@ -138,10 +141,15 @@ const ufunc ufuncs[] = {
      distance_doc},
 };
 
-PyModuleDef module = {
-    PyModuleDef_HEAD_INIT, "_ufuncs",
-    "The predicates of orvane and quessel as numpy ufuncs.", -1, nullptr,
-    nullptr, nullptr, nullptr, nullptr};
+PyModuleDef module = {PyModuleDef_HEAD_INIT,
+                      "_ufuncs",
+                      "The predicates of orvane and quessel as numpy ufuncs.",
+                      -1,
+                      nullptr,
+                      nullptr,
+                      nullptr,
+                      nullptr,
+                      nullptr};
 
 } // namespace
 
@@ -153,17 +161,17 @@ PyMODINIT_FUNC PyInit__ufuncs()
 	if (!m)
 		return nullptr;
 	for (const ufunc &u : ufuncs) {
-		PyObject *f = PyUFunc_FromFuncAndData(
-		    u.loops, no_data, u.types, 1, u.nin, 1, PyUFunc_None, u.name,
-		    u.doc, 0);
+		PyObject *f =
+		    PyUFunc_FromFuncAndData(u.loops, no_data, u.types, 1, u.nin,
+		                            1, PyUFunc_None, u.name, u.doc, 0);
 		if (PyModule_AddObject(m, u.name, f) < 0) {
 			Py_XDECREF(f);
 			Py_DECREF(m);
 			return nullptr;
 		}
 	}
-	if (PyModule_AddStringConstant(m, "__version__", ORVANE_QUESSEL_VERSION) <
-	    0) {
+	if (PyModule_AddStringConstant(m, "__version__",
+	                               ORVANE_QUESSEL_VERSION) < 0) {
 		Py_DECREF(m);
 		return nullptr;
 	}
