@@ -31,9 +31,9 @@ def table(tool, folder):
 TABLES = {oq.orvane: table("orvane", "approach"), oq.quessel: table("quessel", "radar")}
 
 
-def ask(*args, data=b""):
+def ask(*args, data=b"", stdout=subprocess.PIPE):
     return subprocess.run([sys.executable, "-m", "orvane_quessel", *args], input=data,
-                          capture_output=True)
+                          stdout=stdout, stderr=subprocess.PIPE)
 
 
 class Ufuncs(unittest.TestCase):
@@ -85,6 +85,12 @@ class FileRoute(unittest.TestCase):
             done = ask("orvane", "-", data=good + bad + good)
             self.assertEqual((done.returncode, done.stdout), (1, b""))
             self.assertRegex(done.stderr.decode(), "^orvane_quessel: standard input:2: .*%s" % re.escape(why))
+
+    def test_a_lost_answer_fails(self):
+        with open("/dev/full", "wb") as full:
+            done = ask("orvane", data=b"0 0 10 0 20 5 5\n", stdout=full)
+        self.assertEqual((done.returncode, done.stderr),
+                         (1, b"orvane_quessel: write error: No space left on device\n"))
 
 
 class Dask(unittest.TestCase):
