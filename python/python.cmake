@@ -103,16 +103,16 @@ list(TRANSFORM python_sources PREPEND ${python_dir}/orvane_quessel/)
 # ~/.local, PREFIX/lib/python3.X/site-packages. Chosen when installing,
 # since that is when the prefix is known.
 execute_process(COMMAND ${Python3_EXECUTABLE} -c [[
-import sys, sysconfig
+import os, sys, sysconfig
 schemes = sysconfig.get_scheme_names()
 def platlib(scheme, base):
     if scheme not in schemes:
         return ""
-    vars = {"base": base, "platbase": base, "userbase": base}
+    vars = {"base": base, "platbase": base}
     return sysconfig.get_path("platlib", scheme, vars if base else None)
+user = os.path.relpath(sysconfig.get_path("platlib", "posix_user"), os.path.expanduser("~"))
 print(platlib("deb_system", None), platlib("posix_local", None),
-      platlib("posix_prefix", "/P")[3:], platlib("posix_user", "/P")[3:],
-      ":".join(filter(None, sys.path)), sep="\n")
+      platlib("posix_prefix", "/P")[3:], user, ":".join(filter(None, sys.path)), sep="\n")
 ]] OUTPUT_VARIABLE python_places OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
 string(REPLACE "\n" ";" python_places "${python_places}")
 list(GET python_places 0 python_debian)
