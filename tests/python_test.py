@@ -33,7 +33,8 @@ TABLES = {oq.orvane: table("orvane", "approach"), oq.quessel: table("quessel", "
 
 def ask(*args, data=b"", stdout=subprocess.PIPE):
     return subprocess.run([sys.executable, "-m", "orvane_quessel", *args], input=data,
-                          stdout=stdout, stderr=subprocess.PIPE)
+                          stdout=stdout, stderr=subprocess.PIPE,
+                          env=dict(os.environ, PYTHONUNBUFFERED=""))  # as Python starts by default
 
 
 class Ufuncs(unittest.TestCase):
