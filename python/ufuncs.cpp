@@ -52,80 +52,75 @@ char quessel_types[] = {NPY_INT64, NPY_INT64, NPY_INT64, NPY_INT64,
                         NPY_INT64, NPY_INT64, NPY_BOOL};
 char distance_types[] = {NPY_INT64, NPY_INT64, NPY_INT64, NPY_INT64, NPY_INT64};
 
+// What each docstring shares: numpy's keywords, and what it refuses.
+#define KEYWORDS_RETURNS                                                       \
+	"out, where, ...\n"                                                    \
+	"    As for every numpy ufunc.\n"                                      \
+	"\n"                                                                   \
+	"Returns\n"                                                            \
+	"-------\n"
+#define REFUSED                                                                \
+	"Arguments that numpy cannot cast safely to int64 (floats, strings,\n" \
+	"unsigned 64-bit values, ints beyond int64) raise TypeError or\n"      \
+	"OverflowError rather than being converted."
+
 const char orvane_doc[] =
     "Whether a straight step's line meets a circle while the step brings\n"
     "the object nearer to the circle's centre.\n"
     "\n"
     "Parameters\n"
     "----------\n"
-    "start_x, start_y, end_x, end_y, center_x, center_y, radius : array_like "
-    "of int64\n"
-    "    The step from (start_x, start_y) to (end_x, end_y), and the circle\n"
-    "    around (center_x, center_y), in the orvane program's order.\n"
-    "out, where, ...\n"
-    "    As for every numpy ufunc.\n"
-    "\n"
-    "Returns\n"
-    "-------\n"
+    "start_x, start_y, end_x, end_y, center_x, center_y, radius\n"
+    "    int64 array_likes, in the program's order: the step from\n"
+    "    (start_x, start_y) to (end_x, end_y), and the circle around\n"
+    "    (center_x, center_y).\n" KEYWORDS_RETURNS
     "ndarray of bool, or a bool scalar for scalar arguments\n"
-    "    True where the infinite line through the start and end passes within\n"
-    "    radius of the centre, bounds included, and the end is strictly "
-    "nearer\n"
-    "    the centre than the start, both distances first rounded to whole\n"
-    "    numbers, halves away from zero.\n"
+    "    True where the infinite line through the start and end passes\n"
+    "    within radius of the centre, bounds included, and the end is\n"
+    "    strictly nearer the centre than the start, both distances first\n"
+    "    rounded to whole numbers, halves away from zero.\n"
     "\n"
     "Notes\n"
     "-----\n"
-    "The answers are the orvane program's on every input, bit for bit.\n"
-    "Arguments that numpy cannot cast safely to int64 (floats, strings,\n"
-    "unsigned 64-bit values, ints beyond int64) raise TypeError or\n"
-    "OverflowError rather than being converted.";
+    "The answers are the orvane program's on every input, bit for "
+    "bit.\n" REFUSED;
 
 const char quessel_doc[] =
     "Whether a point lies within a radar's angular field.\n"
     "\n"
     "Parameters\n"
     "----------\n"
-    "x, y, radar_x, radar_y, radar_dir, radar_angle : array_like of int64\n"
-    "    The point, the radar's position, the direction it faces and its full\n"
-    "    opening angle, in whole degrees, in the quessel program's order.\n"
-    "out, where, ...\n"
-    "    As for every numpy ufunc.\n"
-    "\n"
-    "Returns\n"
-    "-------\n"
+    "x, y, radar_x, radar_y, radar_dir, radar_angle\n"
+    "    int64 array_likes, in the program's order: the point, the radar's\n"
+    "    position, the direction it faces and its full opening angle, in\n"
+    "    whole degrees.\n" KEYWORDS_RETURNS
     "ndarray of bool, or a bool scalar for scalar arguments\n"
-    "    True where the direction from the radar to the point, in degrees "
-    "from\n"
-    "    +x toward +y, lies within radar_angle // 2 (halved toward zero) of\n"
-    "    radar_dir, both bounds included. The field has no range limit, and "
-    "the\n"
-    "    difference of the two directions is wrapped by one turn at most.\n"
+    "    True where the direction from the radar to the point, in degrees\n"
+    "    from +x toward +y, lies within radar_angle // 2 (halved toward\n"
+    "    zero) of radar_dir, both bounds included. The field has no range\n"
+    "    limit, and the difference of the directions is wrapped by one turn\n"
+    "    at most.\n"
     "\n"
     "Notes\n"
     "-----\n"
-    "The answers are the quessel program's on every input, bit for bit, also\n"
-    "a hair off a bound, where numpy's own arctan2 may differ from the C\n"
-    "library's atan2 that defines them. Arguments that numpy cannot cast\n"
-    "safely to int64 (floats, strings, unsigned 64-bit values, ints beyond\n"
-    "int64) raise TypeError or OverflowError rather than being converted.";
+    "The answers are the quessel program's on every input, bit for bit,\n"
+    "also a hair off a bound, where numpy's own arctan2 may differ from the\n"
+    "C library's atan2 that defines them.\n" REFUSED;
 
 const char distance_doc[] =
     "The distance between two points, rounded as orvane rounds it.\n"
     "\n"
     "Parameters\n"
     "----------\n"
-    "x1, y1, x2, y2 : array_like of int64\n"
-    "    The first point and the second.\n"
-    "out, where, ...\n"
-    "    As for every numpy ufunc.\n"
-    "\n"
-    "Returns\n"
-    "-------\n"
+    "x1, y1, x2, y2\n"
+    "    int64 array_likes: the first point and the second.\n" KEYWORDS_RETURNS
     "ndarray of int64, or an int64 scalar for scalar arguments\n"
     "    The double square root of the integer sum of squares, rounded to a\n"
     "    whole number, halves away from zero; the largest int64 where the\n"
-    "    squared distance does not fit in 64 bits.";
+    "    squared distance does not fit in 64 bits.\n"
+    "\n"
+    "Notes\n"
+    "-----\n" REFUSED;
 
 struct ufunc {
 	PyUFuncGenericFunction *loops;
