@@ -108,6 +108,7 @@ class Dask(unittest.TestCase):
             for answers, want in lazy:
                 self.assertEqual(answers.compute().tolist(), want.tolist())
 
+
 if __name__ == "__main__":
     group = {"ufuncs": Ufuncs, "file_route": FileRoute, "dask": Dask}[sys.argv[1]]
     if group is Dask:
