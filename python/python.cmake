@@ -166,5 +166,5 @@ foreach(group ufuncs file_route dask)
   add_test(NAME python_${group}
            COMMAND ${Python3_EXECUTABLE} ${PROJECT_SOURCE_DIR}/tests/python_test.py ${group})
   set_tests_properties(python_${group} PROPERTIES SKIP_RETURN_CODE 77
-    ENVIRONMENT "PYTHONPATH=${PROJECT_BINARY_DIR}/python;PYTHONDONTWRITEBYTECODE=1")
+    ENVIRONMENT "PYTHONPATH=${PROJECT_BINARY_DIR}/python;PYTHONDONTWRITEBYTECODE=1;STRACE=$<$<BOOL:${STRACE}>:${STRACE}>")
 endforeach()

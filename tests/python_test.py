@@ -8,6 +8,7 @@ import os
 import re
 import subprocess
 import sys
+import tempfile
 import unittest
 
 import numpy as np
@@ -31,8 +32,8 @@ def table(tool, folder):
 TABLES = {oq.orvane: table("orvane", "approach"), oq.quessel: table("quessel", "radar")}
 
 
-def ask(*args, data=b"", stdout=subprocess.PIPE):
-    return subprocess.run([sys.executable, "-m", "orvane_quessel", *args], input=data,
+def ask(*args, data=b"", stdout=subprocess.PIPE, run=()):
+    return subprocess.run([*run, sys.executable, "-m", "orvane_quessel", *args], input=data,
                           stdout=stdout, stderr=subprocess.PIPE,
                           env=dict(os.environ, PYTHONUNBUFFERED=""))  # as Python starts by default
 
@@ -92,6 +93,14 @@ class FileRoute(unittest.TestCase):
             done = ask("orvane", data=b"0 0 10 0 20 5 5\n", stdout=full)
         self.assertEqual((done.returncode, done.stderr),
                          (1, b"orvane_quessel: write error: No space left on device\n"))
+        if not os.environ.get("STRACE"):
+            self.skipTest("the failing close needs strace")
+        with tempfile.NamedTemporaryFile() as out:  # a close that fails, as NFS may
+            done = ask("orvane", data=b"0 0 10 0 20 5 5\n", stdout=out, run=[
+                os.environ["STRACE"], "-f", "-qq", "-o", "/dev/null", "-P", out.name,
+                "-e", "trace=close", "-e", "inject=close:error=EIO:when=1"])
+        self.assertEqual((done.returncode, done.stderr),
+                         (1, b"orvane_quessel: write error: Input/output error\n"))
 
 
 class Dask(unittest.TestCase):
