@@ -48,6 +48,9 @@ class Ufuncs(unittest.TestCase):
             self.assertEqual([ufunc(*q.tolist()) for q in asked], want.tolist())
             first, last = asked[0, :-1].tolist(), asked[:, -1]  # scalars and a column
             self.assertEqual(ufunc(*first, last).tolist(), [ufunc(*first, v) for v in last])
+            out = np.repeat(~want, 2)[::2]  # strided
+            self.assertIs(ufunc(*asked.T, out=out), out)
+            self.assertEqual(out.tolist(), want.tolist())
             out, mask = ~want, np.arange(len(want)) % 2 == 0
             self.assertIs(ufunc(*asked.T, out=out, where=mask), out)
             self.assertEqual(out.tolist(), np.where(mask, want, ~want).tolist())
@@ -64,7 +67,7 @@ class Ufuncs(unittest.TestCase):
                 oq.quessel(10, 10, 0, 0, 0, bad)
 
     def test_no_floating_point_warning(self):
-        with np.errstate(all="raise"):  # a zero-length step's 0 / 0 is defined
+        with np.errstate(all="raise"):  # defined as 0 / 0, a zero-length step
             self.assertFalse(oq.orvane(3, 3, 3, 3, 0, 0, 100))
 
 
