@@ -25,9 +25,6 @@ set(CPACK_STRIP_FILES ON)
 # module; one .tar.gz of everything.
 set(CPACK_DEB_COMPONENT_INSTALL ON)
 set(CPACK_COMPONENTS_ALL Runtime Development)
-if(TARGET orvane_quessel_ufuncs)
-  list(APPEND CPACK_COMPONENTS_ALL Python)
-endif()
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 # Each .deb's synopsis is the first line of its component's description,
 # which a package-wide summary would otherwise displace.
@@ -53,13 +50,15 @@ orvane and quessel tools, with their headers, a CMake package and a
 pkg-config file. They answer bit for bit as the programs do, also in a
 program built with -ffast-math.")
 
-# As Debian's own numpy extensions depend: on the Python version and the
-# NumPy ABI they were built for. Python byte-compiles the modules when the
+# The Python package's .deb, where the package is built. It depends as
+# Debian's own numpy extensions do: on the Python version and the NumPy ABI
+# they were built for. Python byte-compiles the modules when the
 # package is installed, and removes what it compiled before the package
 # goes, as Debian's helpers arrange for packages of Python modules.
 set(CPACK_DEBIAN_PYTHON_PACKAGE_NAME python3-orvane-quessel)
 set(CPACK_DEBIAN_PYTHON_PACKAGE_SECTION python)
 if(TARGET orvane_quessel_ufuncs)
+  list(APPEND CPACK_COMPONENTS_ALL Python)
   set(numpy_depends python3-numpy)
   if(EXISTS /usr/share/numpy3/versions)
     file(STRINGS /usr/share/numpy3/versions numpy REGEX "^(abi|api-min-version) ")
