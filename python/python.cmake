@@ -131,7 +131,7 @@ set(python_package_dir [[
 ]])
 string(CONFIGURE "${python_package_dir}" python_package_dir @ONLY)
 if(ORVANE_QUESSEL_INSTALL)
-  orvane_quessel_note_made(note [[${orvane_quessel_python_dir}/orvane_quessel]]
+  orvane_quessel_note_made(note OWN [[${orvane_quessel_python_dir}/orvane_quessel]]
                            ${CMAKE_INSTALL_DATAROOTDIR}/doc/python3-orvane-quessel)
   install(CODE "${python_package_dir}${note}
   file(INSTALL ${python_sources} $<TARGET_FILE:orvane_quessel_ufuncs>
@@ -162,9 +162,14 @@ if(no_dask)
   endif()
   message(STATUS "${no_dask}: only the dask test is skipped")
 endif()
+# Like the programs: libc and libm alone, and nothing exported but the
+# module's init function, none of the predicates of the libraries it holds.
+add_test(NAME python_lean COMMAND bash ${PROJECT_SOURCE_DIR}/tests/lean_test.sh ${READELF}
+         $<TARGET_FILE:orvane_quessel_ufuncs>)
+set_tests_properties(python_lean PROPERTIES SKIP_RETURN_CODE 77 ENVIRONMENT EXPORTS=PyInit__ufuncs)
 foreach(group ufuncs file_route dask)
   add_test(NAME python_${group}
            COMMAND ${Python3_EXECUTABLE} ${PROJECT_SOURCE_DIR}/tests/python_test.py ${group})
   set_tests_properties(python_${group} PROPERTIES SKIP_RETURN_CODE 77
-    ENVIRONMENT "PYTHONPATH=${PROJECT_BINARY_DIR}/python;PYTHONDONTWRITEBYTECODE=1;STRACE=$<$<BOOL:${STRACE}>:${STRACE}>")
+    ENVIRONMENT "PYTHONPATH=${PROJECT_BINARY_DIR}/python;PYTHONDONTWRITEBYTECODE=1;STRACE=$<$<BOOL:${STRACE}>:${STRACE}>;ORVANE_QUESSEL_VERSION=${PROJECT_VERSION}")
 endforeach()

@@ -1,13 +1,14 @@
 #!/bin/bash
 # Usage: install_test.sh CMAKE BUILD_DIR CXX CC BINDIR MANDIR LIBDIR PKG_CONFIG
 #                        [CMAKE_ARG...]
-# Installs into a scratch prefix, then moves the whole install elsewhere,
-# runs the programs there, and the Python package with the interpreter in
-# $PYTHON if it is built, asks the CMake package for each component, and
-# builds a consumer against it and against the pkg-config file beside it,
-# found through PKG_CONFIG_PATH alone. Then installs into two prefixes and
-# removes each in either order. The build tree's install manifest is left
-# as it was.
+# Installs into a scratch prefix and holds its record to CMake's manifest,
+# then moves the whole install elsewhere, runs the programs there, and the
+# Python package with the interpreter in $PYTHON if it is built, asks the
+# CMake package for each component, and builds a consumer against it and
+# against the pkg-config file beside it, found through PKG_CONFIG_PATH
+# alone. Then installs into two prefixes and removes each in either order;
+# removes without the rights to; stages installs with DESTDIR. The build
+# tree's install manifest is left as it was.
 cmake=$1
 build=$2
 cxx=$3
@@ -30,14 +31,24 @@ restore() {
 }
 trap 'restore; rm -rf "$scratch"' EXIT
 
-"$cmake" --install "$build" --prefix "$scratch/installed" >/dev/null || exit 1
-prefix=$scratch/moved
-mv "$scratch/installed" "$prefix" || exit 1
 status=0
 fail() {
 	echo "$*"
 	status=1
 }
+# The files a record names, and those a tree holds, sorted.
+recorded() {
+	sed -n 's/^file //p' "$1/share/orvane-quessel/installed.txt" | sort
+}
+holds() {
+	(cd "$1" && find . ! -type d ! -name installed.txt | sed "s|^\.|$2|" | sort)
+}
+
+"$cmake" --install "$build" --prefix "$scratch/installed" >/dev/null || exit 1
+[ "$(sort "$manifest")" = "$(recorded "$scratch/installed")" ] ||
+	fail "the record is not CMake's manifest: $(diff <(sort "$manifest") <(recorded "$scratch/installed"))"
+prefix=$scratch/moved
+mv "$scratch/installed" "$prefix" || exit 1
 for f in "$mandir/man1/orvane.1.gz" "$mandir/man1/quessel.1.gz"; do
 	[ -f "$prefix/$f" ] || fail "not installed: $f"
 done
@@ -97,10 +108,71 @@ for order in 'a b' 'b a'; do
 	rm -rf "$scratch/a"
 done
 
-restore
-if [ -e "$scratch/manifest" ]; then
-	cmp -s "$manifest" "$scratch/manifest" || fail "the install manifest changed"
+# A folder the install made keeps what was put there since, and the
+# removal says so.
+"$cmake" --install "$build" --prefix "$scratch/a" >/dev/null || fail "install into a fails"
+touch "$scratch/a/$bindir/theirs"
+out=$("$cmake" -P "$scratch/a/share/orvane-quessel/remove.cmake") || fail "removing a beside another file fails"
+[ "$(cd "$scratch" && find a -type f)" = "a/$bindir/theirs" ] || fail "the removal took or left: $(find "$scratch/a")"
+grep -q "Keeping: $scratch/a/$bindir/" <<<"$out" || fail "the removal kept $bindir silently: $out"
+rm -rf "$scratch/a"
+
+# Without the rights to remove a file, the removal names it and why, fails,
+# and keeps the record, so that a second try with the rights removes all.
+# Root may remove anything: it tries as nobody instead.
+"$cmake" --install "$build" --prefix "$scratch/a" >/dev/null || fail "install into a fails"
+as=()
+if [ "$(id -u)" = 0 ]; then
+	as=(setpriv --reuid=nobody --regid=nogroup --clear-groups)
+	chmod 755 "$scratch"
 else
-	[ ! -e "$manifest" ] || fail "an install manifest appeared"
+	chmod a-w "$scratch/a/$bindir"
+fi
+out=$("${as[@]}" "$cmake" -P "$scratch/a/share/orvane-quessel/remove.cmake" 2>&1) &&
+	fail "a removal without the rights to succeeds"
+grep -q "$scratch/a/$bindir/orvane: Permission denied" <<<"$out" || fail "the failed removal does not say why: $out"
+[ -f "$scratch/a/share/orvane-quessel/installed.txt" ] || fail "the failed removal lost its record"
+chmod u+w "$scratch/a/$bindir"
+"$cmake" -P "$scratch/a/share/orvane-quessel/remove.cmake" >/dev/null || fail "the second removal fails"
+[ ! -e "$scratch/a" ] || fail "the second removal left: $(find "$scratch/a")"
+
+# A staged install into a DESTDIR not yet made ends, and writes its record
+# into the stage, naming the files where they will be, and nothing into the
+# live prefix. Put in place, its removal takes them, and of the folders only
+# those named after this project.
+stage=$scratch/stage/not/yet
+live=$scratch/live
+DESTDIR=$stage timeout 120 "$cmake" --install "$build" --prefix "$live" >/dev/null || fail "a staged install fails"
+[ ! -e "$live" ] || fail "a staged install wrote into the live prefix: $(find "$live")"
+[ "$(recorded "$stage$live")" = "$(holds "$stage$live" "$live")" ] ||
+	fail "the staged record is not the stage: $(diff <(recorded "$stage$live") <(holds "$stage$live" "$live"))"
+mkdir -p "$live" && cp -a "$stage$live/." "$live" && rm -rf "$scratch/stage"
+"$cmake" -P "$live/share/orvane-quessel/remove.cmake" >/dev/null || fail "removing the staged install fails"
+[ -z "$(find "$live" ! -type d)" ] || fail "removing the staged install left: $(find "$live" ! -type d)"
+for own in share/orvane-quessel share/doc/orvane-quessel "$libdir/cmake/orvane_quessel"; do
+	[ ! -e "$live/$own" ] || fail "removing the staged install left $own"
+done
+rm -rf "$live"
+
+# The Python package goes where that prefix's interpreter looks: Debian's
+# own folder for /usr, the local one for /usr/local, the user's site for
+# ~/.local. Staged, so that nothing outside the scratch folder changes.
+if [ -n "${PYTHON-}" ]; then
+	for where in /usr /usr/local "$scratch/home/.local"; do
+		rm -rf "$scratch/stage"
+		HOME=$scratch/home DESTDIR=$scratch/stage "$cmake" --install "$build" --prefix "$where" >/dev/null ||
+			fail "a staged install into $where fails"
+		package=$(python_package "$scratch/stage")
+		HOME=$scratch/home "$PYTHON" -c 'import site, sys; sys.exit(sys.argv[1] not in sys.path + [site.getusersitepackages()])' \
+			"$(dirname "${package#"$scratch/stage"}")" || fail "the Python package for $where went to ${package#"$scratch/stage"}"
+	done
+fi
+
+if [ -e "$scratch/manifest" ]; then
+	restore
+	cmp -s "$manifest" "$scratch/manifest" || fail "the install manifest was not restored"
+else
+	restore
+	[ ! -e "$manifest" ] || fail "an install manifest was left"
 fi
 exit $status
