@@ -9,6 +9,7 @@ import re
 import subprocess
 import sys
 import tempfile
+import threading
 import unittest
 
 import numpy as np
@@ -54,6 +55,34 @@ class Ufuncs(unittest.TestCase):
             out, mask = ~want, np.arange(len(want)) % 2 == 0
             self.assertIs(ufunc(*asked.T, out=out, where=mask), out)
             self.assertEqual(out.tolist(), np.where(mask, want, ~want).tolist())
+
+    def test_module(self):
+        self.assertEqual(oq.__version__, os.environ["ORVANE_QUESSEL_VERSION"])
+        self.assertEqual(sorted(oq.__all__), ["calculate_euclidean_distance", "orvane", "quessel"])
+        for name in oq.__all__:
+            ufunc = getattr(oq, name)
+            self.assertIsInstance(ufunc, np.ufunc)
+            self.assertIsNone(ufunc.identity)
+
+    def test_large_arrays_from_two_threads(self):
+        # Past numpy's buffer of 8192 elements, contiguous and strided, two
+        # threads at once: a loop that kept state between calls would mix them.
+        jobs = []
+        for ufunc, (asked, want) in TABLES.items():
+            times = -(-100003 // len(want))
+            big, answers = np.tile(asked, (times, 1)), np.tile(want, times)
+            jobs += [(ufunc, big.T.copy(), answers), (ufunc, big.T[:, ::-1], answers[::-1])]
+        got = [None] * len(jobs)
+
+        def run(i):
+            for _ in range(3):
+                got[i] = jobs[i][0](*jobs[i][1]).tolist()
+        threads = [threading.Thread(target=run, args=(i,)) for i in range(len(jobs))]
+        for thread in threads:
+            thread.start()
+        for thread in threads:
+            thread.join()
+        self.assertEqual(got, [answers.tolist() for _, _, answers in jobs])
 
     def test_distance(self):
         got = oq.calculate_euclidean_distance([0, 0, 0, 100000000], [0, 0, 0, 10000],
