@@ -1,6 +1,8 @@
 #ifndef ORVANE_H
 #define ORVANE_H
 
+#include <stddef.h>
+
 // C and C++ alike: one set of unmangled names for every caller.
 #ifdef __cplusplus
 extern "C" {
@@ -20,6 +22,13 @@ long long calculate_euclidean_distance(long long x1, long long y1, long long x2,
 bool orvane(long long start_x, long long start_y, long long end_x,
             long long end_y, long long center_x, long long center_y,
             long long radius);
+
+// answers[i] = orvane(start_x[i], ..., radius[i]) for each i below n, on
+// arrays of any alignment; answers may not overlap the inputs.
+void orvane_many(size_t n, const long long *start_x, const long long *start_y,
+                 const long long *end_x, const long long *end_y,
+                 const long long *center_x, const long long *center_y,
+                 const long long *radius, bool *answers);
 
 #ifdef __cplusplus
 }

@@ -1,7 +1,9 @@
 #ifndef QUESSEL_H
 #define QUESSEL_H
 
-// C and C++ alike: one unmangled name for every caller.
+#include <stddef.h>
+
+// C and C++ alike: one set of unmangled names for every caller.
 #ifdef __cplusplus
 extern "C" {
 #else
@@ -13,6 +15,13 @@ extern "C" {
 // Degrees run from +x toward +y; the range is unlimited.
 bool quessel(long long x, long long y, long long radar_x, long long radar_y,
              long long radar_dir, long long radar_angle);
+
+// answers[i] = quessel(x[i], ..., radar_angle[i]) for each i below n, on
+// arrays of any alignment; answers may not overlap the inputs.
+void quessel_many(size_t n, const long long *x, const long long *y,
+                  const long long *radar_x, const long long *radar_y,
+                  const long long *radar_dir, const long long *radar_angle,
+                  bool *answers);
 
 #ifdef __cplusplus
 }
