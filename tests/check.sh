@@ -3,9 +3,12 @@
 #   check STATUS STDOUT STDERR [ARG...]
 #
 # runs $prog with ARGs and wants that exit status and, byte for byte, those
-# outputs (printf %b strings). Prefix a case with as=NAME to run the program
-# under another argv[0], or with to=FILE (to=closed) to redirect (close) its
-# standard output, or to=broken to make it a pipe whose reader has gone, with
+# outputs (printf %b strings). Standard input is /dev/null, or FILE with
+# in=FILE. Prefix a case with as=NAME to run the program under another
+# argv[0], with limit=KB to limit the size of the files it writes, with
+# user=nobody to run it as nobody (as root only), or with to=FILE
+# (to=closed) to redirect (close) its standard output, or to=broken to make
+# it a pipe whose reader has gone, with
 # SIGPIPE at its default or, given sigpipe=ignore, ignored, or to=eio to make
 # the close of standard output fail with EIO after the write succeeded, as a
 # file system may report a deferred error there; this needs strace in
@@ -31,6 +34,8 @@ check() {
 	fi
 	: >"$tmp/out"
 	(
+		exec <"${in-/dev/null}"
+		[ -z "${limit-}" ] || ulimit -f "$limit"
 		case ${to-} in
 		'' | eio) exec >"$tmp/out" ;;
 		closed) exec >&- ;;
@@ -45,6 +50,7 @@ check() {
 		run=()
 		[ "${to-}" != broken ] ||
 			run=(env "--${sigpipe-default}-signal=PIPE" sh -c 'exec "$@"' sh)
+		[ -z "${user-}" ] || run=(setpriv "--reuid=$user" "--regid=$(id -g "$user")" --clear-groups)
 		# Only calls on the output file count, so the first is its close.
 		# LeakSanitizer cannot run under ptrace.
 		if [ "${to-}" = eio ]; then
@@ -72,7 +78,8 @@ check() {
 		return
 	fi
 	failed=$((failed + 1))
-	printf 'FAIL:%s%s%s' "${as+ as=$as}" "${to+ to=$to}" "${sigpipe+ sigpipe=$sigpipe}"
+	printf 'FAIL:%s%s%s%s%s%s' "${as+ as=$as}" "${in+ in=$in}" "${limit+ limit=$limit}" \
+		"${user+ user=$user}" "${to+ to=$to}" "${sigpipe+ sigpipe=$sigpipe}"
 	printf ' %q' "$@"
 	printf '\n  status %s, want %s\n' "$status" "$want_status"
 	printf '  stdout %s, want %s\n' "$(show out)" "$(show want_out)"

@@ -1,0 +1,119 @@
+#!/bin/bash
+# Usage: orvane-quessel_test.sh PATH_TO_ORVANE_QUESSEL
+#        orvane-quessel_test.sh --python PYTHON
+# The file route's cases, one a line, through either front door: the
+# program, or python3 -m orvane_quessel with the package on PYTHONPATH.
+# One set of rules and messages; each door names itself.
+if [ "$1" = --python ]; then
+	python=$1
+	prog=
+	name=orvane_quessel
+	invocation='python3 -m orvane_quessel'
+else
+	prog=$1
+	name=orvane-quessel
+	invocation=orvane-quessel
+fi
+here=$(dirname "$0")
+. "$here/../tests/check.sh"
+if [ -n "${python-}" ]; then
+	prog=$tmp/bin/python-route
+	printf '#!/bin/sh\nexec %q -m orvane_quessel "$@"\n' "$2" >"$prog" && chmod +x "$prog" || exit 1
+fi
+chmod 755 "$tmp" || exit 1
+f=$tmp/files
+mkdir "$f" || exit 1
+steps=$f/steps radar=$f/radar
+printf '0 0 10 0 20 5 5\n10 0 0 0 20 5 5\n' >"$steps"
+printf '10 10 0 0 0 90\n' >"$radar"
+
+# Whether each number lies within 64 bits, as some in the tools' tables do
+# not.
+fits() {
+	local v d
+	for v; do
+		d=${v#-}
+		[ ${#d} -lt 19 ] || { [ ${#d} = 19 ] && [[ ! $d > 922337203685477580$((7 + (${#v} > 19))) ]]; } ||
+			return 1
+	done
+}
+
+# Every plain case of the tools' own tables, in one file each, with runs of
+# blanks and tabs between the numbers and a last line without its newline.
+for tool in approach/orvane radar/quessel; do
+	grep -E "^check 0 '[01]\\\\n' '' (-?[0-9]+ )*-?[0-9]+ *(#.*)?\$" "$here/../${tool}_test.sh" |
+		while read -r _ _ answer _ args; do
+			args=${args%%#*}
+			fits $args || continue
+			printf '%s\n' "$args" | sed 's/ *$//; s/ /  \t/g' >&3
+			printf '%s' "${answer:1:1}" >&4
+		done 3>"$f/${tool#*/}" 4>"$f/${tool#*/}.answers"
+	truncate -s -1 "$f/${tool#*/}"
+	check 0 "$(sed 's/./&\\n/g' "$f/${tool#*/}.answers")" '' "${tool#*/}" "$f/${tool#*/}"
+done
+[ "$(wc -c <"$f/orvane.answers") $(wc -c <"$f/quessel.answers")" != '0 0' ] || echo 'FAIL: no cases from the tables'
+
+usage="Usage: $invocation TOOL [FILE]\n"
+help="$($EMULATOR "$prog" --help)"
+[[ $help == "Usage: $invocation TOOL [FILE]"* ]] || { echo "FAIL: --help gives: $help"; failed=$((failed + 1)); }
+
+# Operands: a FILE, read instead of standard input; standard input without
+# one or for -; -- before a FILE that starts with -.
+in=$radar check 0 '1\n0\n' '' orvane "$steps"
+in=$steps check 0 '1\n0\n' '' orvane
+in=$steps check 0 '1\n0\n' '' orvane -
+cp "$radar" "$f/-r"
+cd "$f" && check 0 '1\n' '' quessel -- -r && cd - >/dev/null
+check 0 "$help\n" '' --help
+check 0 "$help\n" '' -h
+check 0 "$help\n" '' orvane --help
+check 1 '' "$help\n"
+check 1 '' "$name: unknown tool 'radar': choose orvane or quessel\n$usage" radar "$radar"
+check 1 '' "$name: extra operand '$radar': one FILE at most\n$usage" orvane "$steps" "$radar"
+check 1 '' "$name: unknown option '-x'\n$usage" orvane -x
+
+# A FILE that cannot be read, and what is read but fails.
+check 1 '' "$name: $f/none: No such file or directory\n" orvane "$f/none"
+check 1 '' "$name: $f: Is a directory\n" orvane "$f"
+check 1 '' "$name: /proc/self/mem: Input/output error\n" orvane /proc/self/mem
+cp "$steps" "$f/secret" && chmod 600 "$f/secret"
+if [ "$(id -u)" = 0 ]; then
+	user=nobody check 1 '' "$name: $f/secret: Permission denied\n" orvane "$f/secret"
+else
+	chmod 000 "$f/secret" && check 1 '' "$name: $f/secret: Permission denied\n" orvane "$f/secret"
+fi
+
+# What a line may hold, and the first line that is not a question, named
+# before any answer is written.
+printf '+0 +0 +10 -0 20 5 5 \t\n' >"$f/signs"
+check 0 '1\n' '' orvane "$f/signs"
+: >"$f/empty"
+check 0 '' '' orvane "$f/empty"
+printf '0 0 10 0 20 5 5\n0 0 10 0 20 5 5\n0 0 10 0 20 5 x' >"$f/last"
+check 1 '' "$name: $f/last:3: 'x' is not a decimal integer\n" orvane "$f/last"
+printf '0 0 10 0 20 5 5\n\n' >"$f/trailing"
+check 1 '' "$name: $f/trailing:2: a blank line, where a question must be\n" orvane "$f/trailing"
+printf '0 0 10 0 20 5 5\r\n' >"$f/crlf"
+crlf='a carriage return ends the line: the file has CRLF line endings, where each line must end in a bare line feed'
+check 1 '' "$name: $f/crlf:1: $crlf\n" orvane "$f/crlf"
+printf '\xef\xbb\xbf10 10 0 0 0 90\n' >"$f/bom"
+check 1 '' "$name: $f/bom:1: a UTF-8 byte-order mark starts the file, where a number must\n" quessel "$f/bom"
+in=$steps check 1 '' "$name: standard input:1: 7 numbers, but quessel takes 6\n" quessel
+
+# A lost answer is never success; a reader gone from the pipe ends the run
+# silently, as for the programs, unless SIGPIPE is ignored.
+yes '0 0 10 0 20 5 5' | head -n 1000 >"$f/many"
+to=/dev/full check 1 '' "$name: write error: No space left on device\n" orvane "$f/many"
+limit=1 check 1 "$(printf '1\\n%.0s' {1..512})" "$name: write error: File too large\n" orvane "$f/many"
+to=closed check 1 '' "$name: write error: Bad file descriptor\n" orvane "$steps"
+to=closed check 0 '' '' orvane "$f/empty"
+to=eio check 1 '1\n0\n' "$name: write error: Input/output error\n" orvane "$steps"
+to=broken check 141 '' '' orvane "$f/many"
+# Python ignores SIGPIPE whatever it inherits, and the package restores it.
+if [ -n "${python-}" ]; then
+	to=broken sigpipe=ignore check 141 '' '' orvane "$f/many"
+else
+	to=broken sigpipe=ignore check 1 '' "$name: write error: Broken pipe\n" orvane "$f/many"
+fi
+
+finish

@@ -1,0 +1,15 @@
+// The file route: a file of questions, each answered as the program orvane
+// or quessel answers it, for the program orvane-quessel and for Python's
+// python3 -m orvane_quessel alike, with one set of rules and messages.
+#pragma once
+
+namespace many
+{
+
+// Runs on the n operands in args, writing to standard output and error,
+// and returns the exit status. name starts each message; invocation
+// starts the usage line.
+int route(int n, const char *const *args, const char *name,
+          const char *invocation);
+
+} // namespace many
