@@ -81,7 +81,7 @@ Python3_add_library(orvane_quessel_ufuncs MODULE WITH_SOABI ${python_dir}/ufuncs
 # library, which its compiler's default --as-needed leaves out of one that
 # calls only libm; named by its file, since -lc, through libc.so's linker
 # script, still left it out.
-target_link_libraries(orvane_quessel_ufuncs PRIVATE orvane_quessel::approach
+target_link_libraries(orvane_quessel_ufuncs PRIVATE orvane_quessel_route orvane_quessel::approach
   orvane_quessel::radar orvane_quessel_options Python3::NumPy
   -Wl,--push-state,--no-as-needed -l:libc.so.6 -Wl,--pop-state)
 target_compile_definitions(orvane_quessel_ufuncs PRIVATE
@@ -167,9 +167,14 @@ endif()
 add_test(NAME python_lean COMMAND bash ${PROJECT_SOURCE_DIR}/tests/lean_test.sh ${READELF}
          $<TARGET_FILE:orvane_quessel_ufuncs>)
 set_tests_properties(python_lean PROPERTIES SKIP_RETURN_CODE 77 ENVIRONMENT EXPORTS=PyInit__ufuncs)
-foreach(group ufuncs file_route dask)
+set(python_env PYTHONPATH=${PROJECT_BINARY_DIR}/python PYTHONDONTWRITEBYTECODE=1
+    STRACE=$<$<BOOL:${STRACE}>:${STRACE}> ORVANE_QUESSEL_VERSION=${PROJECT_VERSION})
+foreach(group ufuncs dask)
   add_test(NAME python_${group}
            COMMAND ${Python3_EXECUTABLE} ${PROJECT_SOURCE_DIR}/tests/python_test.py ${group})
-  set_tests_properties(python_${group} PROPERTIES SKIP_RETURN_CODE 77
-    ENVIRONMENT "PYTHONPATH=${PROJECT_BINARY_DIR}/python;PYTHONDONTWRITEBYTECODE=1;STRACE=$<$<BOOL:${STRACE}>:${STRACE}>;ORVANE_QUESSEL_VERSION=${PROJECT_VERSION}")
+  set_tests_properties(python_${group} PROPERTIES SKIP_RETURN_CODE 77 ENVIRONMENT "${python_env}")
 endforeach()
+# The file route's table, as the program orvane-quessel has it.
+add_test(NAME python_file_route
+         COMMAND bash ${PROJECT_SOURCE_DIR}/many/orvane-quessel_test.sh --python ${Python3_EXECUTABLE})
+set_tests_properties(python_file_route PROPERTIES ENVIRONMENT "${python_env}")

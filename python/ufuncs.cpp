@@ -10,6 +10,7 @@
 
 #include "orvane.h"
 #include "quessel.h"
+#include "route.h"
 
 #include <utility>
 
@@ -133,11 +134,56 @@ const ufunc ufuncs[] = {
      distance_doc},
 };
 
+// python3 -m orvane_quessel: the program orvane-quessel's run, on the
+// operands in a list of str, without the GIL.
+PyObject *file_route(PyObject *, PyObject *list)
+{
+	if (!PyList_Check(list))
+		return PyErr_Format(PyExc_TypeError,
+		                    "a list of operands, not %s",
+		                    Py_TYPE(list)->tp_name);
+	Py_ssize_t n = PyList_GET_SIZE(list);
+	PyObject *bytes = PyList_New(n);
+	auto *args =
+	    static_cast<const char **>(PyMem_Calloc(n + 1, sizeof(char *)));
+	for (Py_ssize_t i = 0; bytes && args && i < n; i++) {
+		PyObject *b =
+		    PyUnicode_EncodeFSDefault(PyList_GET_ITEM(list, i));
+		if (!b) {
+			Py_CLEAR(bytes);
+			break;
+		}
+		PyList_SET_ITEM(bytes, i, b);
+		args[i] = PyBytes_AS_STRING(b);
+	}
+	PyObject *status = nullptr;
+	if (!args)
+		PyErr_NoMemory();
+	else if (bytes) {
+		PyThreadState *state = PyEval_SaveThread();
+		int done =
+		    many::route(static_cast<int>(n), args, "orvane_quessel",
+		                "python3 -m orvane_quessel");
+		PyEval_RestoreThread(state);
+		status = PyLong_FromLong(done);
+	}
+	PyMem_Free(args);
+	Py_XDECREF(bytes);
+	return status;
+}
+
+PyMethodDef methods[] = {
+    {"_file_route", file_route, METH_O,
+     "_file_route(operands) -> exit status\n\n"
+     "Answers a file of questions as the program orvane-quessel does, on\n"
+     "standard input and output; python3 -m orvane_quessel runs it."},
+    {nullptr, nullptr, 0, nullptr}};
+
 PyModuleDef module = {PyModuleDef_HEAD_INIT,
                       "_ufuncs",
                       "The predicates of orvane and quessel as numpy ufuncs.",
                       -1,
-                      nullptr,
+                      methods,
                       nullptr,
                       nullptr,
                       nullptr,

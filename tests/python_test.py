@@ -1,14 +1,12 @@
-"""The Python package against the tools' own tables, and the binding's own
-faults: argument order, strides, broadcasting, out= and where=, refused
-input, the file route's checks, and dask. One group a run, as CTest runs
-them: PYTHONPATH=build/python python3 tests/python_test.py ufuncs
-(or file_route, or dask)."""
+"""The ufuncs against the tools' own tables, and the binding's own faults:
+argument order, strides, broadcasting, out= and where=, refused input,
+large arrays from two threads, and dask. One group a run, as CTest runs
+them: PYTHONPATH=build/python python3 tests/python_test.py ufuncs (or
+dask). The file route has the program orvane-quessel's table."""
 import logging
 import os
 import re
-import subprocess
 import sys
-import tempfile
 import threading
 import unittest
 
@@ -31,12 +29,6 @@ def table(tool, folder):
 
 
 TABLES = {oq.orvane: table("orvane", "approach"), oq.quessel: table("quessel", "radar")}
-
-
-def ask(*args, data=b"", stdout=subprocess.PIPE, run=()):
-    return subprocess.run([*run, sys.executable, "-m", "orvane_quessel", *args], input=data,
-                          stdout=stdout, stderr=subprocess.PIPE,
-                          env=dict(os.environ, PYTHONUNBUFFERED=""))  # as Python starts by default
 
 
 class Ufuncs(unittest.TestCase):
@@ -100,41 +92,6 @@ class Ufuncs(unittest.TestCase):
             self.assertFalse(oq.orvane(3, 3, 3, 3, 0, 0, 100))
 
 
-class FileRoute(unittest.TestCase):
-    def test_answers_in_order(self):
-        for ufunc, tool in ((oq.orvane, "orvane"), (oq.quessel, "quessel")):
-            asked, want = TABLES[ufunc]
-            text = "\n".join(" \t ".join(map(str, q)) for q in asked)
-            done = ask(tool, data=text.encode())
-            self.assertEqual((done.returncode, done.stderr), (0, b""))
-            self.assertEqual(done.stdout.decode(), "".join("%d\n" % w for w in want))
-
-    def test_a_bad_line_stops_the_run(self):
-        good = b"0 0 10 0 20 5 5\n"
-        for bad, why in ((b"\n", "blank"), (b"  \n", "blank"), (b"1 2 3 4 5 6\n", "6 numbers"),
-                         (b"1 2 3 4 5 6 7 8\n", "8 numbers"), (b"1 2 3 4 5 6 7.5\n", "'7.5'"),
-                         (b"1 2 3 4 5 6 0x1F\n", "'0x1F'"), (b"1 2 3 4 5 6 7\r\n", r"'7\r'"),
-                         (b"1 2 3 4 5 6 9223372036854775808\n", "beyond"),
-                         (b"1 2 3 4 5 6 -9223372036854775809\n", "beyond")):
-            done = ask("orvane", "-", data=good + bad + good)
-            self.assertEqual((done.returncode, done.stdout), (1, b""))
-            self.assertRegex(done.stderr.decode(), "^orvane_quessel: standard input:2: .*%s" % re.escape(why))
-
-    def test_a_lost_answer_fails(self):
-        with open("/dev/full", "wb") as full:
-            done = ask("orvane", data=b"0 0 10 0 20 5 5\n", stdout=full)
-        self.assertEqual((done.returncode, done.stderr),
-                         (1, b"orvane_quessel: write error: No space left on device\n"))
-        if not os.environ.get("STRACE"):
-            self.skipTest("the failing close needs strace")
-        with tempfile.NamedTemporaryFile() as out:  # a close that fails, as NFS may
-            done = ask("orvane", data=b"0 0 10 0 20 5 5\n", stdout=out, run=[
-                os.environ["STRACE"], "-f", "-qq", "-o", "/dev/null", "-P", out.name,
-                "-e", "trace=close", "-e", "inject=close:error=EIO:when=1"])
-        self.assertEqual((done.returncode, done.stderr),
-                         (1, b"orvane_quessel: write error: Input/output error\n"))
-
-
 class Dask(unittest.TestCase):
     def test_threads_and_a_cluster(self):
         import dask.array as da
@@ -151,7 +108,7 @@ class Dask(unittest.TestCase):
 
 
 if __name__ == "__main__":
-    group = {"ufuncs": Ufuncs, "file_route": FileRoute, "dask": Dask}[sys.argv[1]]
+    group = {"ufuncs": Ufuncs, "dask": Dask}[sys.argv[1]]
     if group is Dask:
         try:
             import dask.array, distributed  # noqa: F401
