@@ -37,7 +37,8 @@ set(CPACK_COMPONENT_RUNTIME_DESCRIPTION
 orvane tells whether a straight step's line meets a circle while the step
 brings the object nearer to its centre; quessel tells whether a point lies
 within a radar's angular field. Each prints a bare 1 or 0 for scripts to
-read.")
+read. orvane-quessel answers a file of such questions, one a line, as
+either program would, at the speed of reading it.")
 set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_NAME orvane-quessel-dev)
 set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_SECTION libdevel)
 # The static libraries hold no ELF program for dpkg-shlibdeps to read; a
