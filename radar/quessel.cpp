@@ -26,8 +26,11 @@ unit_vectors::unit unit_at(long long degree)
 	return unit_vectors::units.at[i];
 }
 
-// The answer exactly as defined, for the inputs the filter cannot decide.
-bool field(double dx, double dy, long long radar_dir, long long half)
+} // namespace
+
+// The answer exactly as defined, for the inputs the filter cannot decide;
+// the batch kernel's too.
+bool quessel_field(double dx, double dy, long long radar_dir, long long half)
 {
 	// Two roundings, not one multiplication by a degrees-per-radian
 	// factor: the answers on the bound depend on it.
@@ -48,8 +51,6 @@ bool field(double dx, double dy, long long radar_dir, long long half)
 	return (static_cast<double>(-half) <= difference) &
 	       (difference <= static_cast<double>(half));
 }
-
-} // namespace
 
 bool quessel(long long x, long long y, long long radar_x, long long radar_y,
              long long radar_dir, long long radar_angle)
@@ -73,7 +74,7 @@ bool quessel(long long x, long long y, long long radar_x, long long radar_y,
 	if (wraps && half >= 180)
 		return true;
 	if (!wraps)
-		return field(dx, dy, radar_dir, half);
+		return quessel_field(dx, dy, radar_dir, half);
 
 	// The field is the arc from the bound radar_dir - half counter-
 	// clockwise to radar_dir + half, and the sign of each bound's cross
@@ -95,7 +96,7 @@ bool quessel(long long x, long long y, long long radar_x, long long radar_y,
 	double right_of_hi = hi.sin * dx - hi.cos * dy;
 	double margin = 1e-10 * (fabs(dx) + fabs(dy));
 	if (!(fabs(left_of_lo) > margin && fabs(right_of_hi) > margin))
-		return field(dx, dy, radar_dir, half);
+		return quessel_field(dx, dy, radar_dir, half);
 	// Up to 180 degrees wide the field is where both half-planes meet; a
 	// wider one, all but the gap where neither holds.
 	bool after_lo = left_of_lo > 0, before_hi = right_of_hi > 0;

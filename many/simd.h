@@ -1,0 +1,170 @@
+// The run-time choice among the builds of a batch function's kernel: each
+// library builds its kernel once for every target named below that this
+// compiler and architecture allow, and the first call takes the best one
+// the processor runs. Tests and benchmarks may pin another through the
+// functions declared at the end.
+#pragma once
+
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#if defined(__x86_64__)
+#include <cpuid.h>
+#endif
+
+namespace simd
+{
+
+#if defined(__x86_64__)
+// What each of Highway's x86 targets is built with, as its target
+// attributes name them, and the system's saving of the registers it uses.
+struct x86_features {
+	bool sse4, avx2, avx512;
+};
+
+inline x86_features x86()
+{
+	unsigned a, b, c, d, b7 = 0, c7, d7;
+	if (!__get_cpuid(1, &a, &b, &c, &d))
+		return {false, false, false};
+	unsigned long long xcr0 = 0;
+	if (c & bit_OSXSAVE) {
+		unsigned lo, hi;
+		__asm__("xgetbv" : "=a"(lo), "=d"(hi) : "c"(0));
+		xcr0 = static_cast<unsigned long long>(hi) << 32 | lo;
+	}
+	bool sse4 = (d & bit_SSE2) && (c & bit_SSSE3) && (c & bit_SSE4_1) &&
+	            (c & bit_SSE4_2) && (c & bit_PCLMUL) && (c & bit_AES);
+	if (__get_cpuid_max(0, nullptr) >= 7)
+		__cpuid_count(7, 0, a, b7, c7, d7);
+	// XCR0: the SSE and AVX halves; then AVX-512's mask and upper
+	// registers.
+	bool avx2 = sse4 && (c & bit_AVX) && (c & bit_FMA) && (c & bit_F16C) &&
+	            (b7 & bit_AVX2) && (b7 & bit_BMI) && (b7 & bit_BMI2) &&
+	            (xcr0 & 0x6) == 0x6;
+	bool avx512 = avx2 && (b7 & bit_AVX512F) && (b7 & bit_AVX512VL) &&
+	              (b7 & bit_AVX512DQ) && (b7 & bit_AVX512BW) &&
+	              (xcr0 & 0xE0) == 0xE0;
+	return {sse4, avx2, avx512};
+}
+#endif
+
+inline bool always()
+{
+	return true;
+}
+
+// Lane j's bit of bits, as Highway stores a mask, to out[j] as a bool, for
+// up to 8 lanes: byte j of the spread picks bit j, then is made 0 or 1
+// (on a little-endian target, where byte j is stored j-th).
+inline void store_bits(bool *out, const unsigned char *bits, size_t lanes)
+{
+	uint64_t x = bits[0] * 0x0101010101010101ULL & 0x8040201008040201ULL;
+	x = (((x & 0x7F7F7F7F7F7F7F7FULL) + 0x7F7F7F7F7F7F7F7FULL) | x) >> 7 &
+	    0x0101010101010101ULL;
+	memcpy(out, &x, lanes);
+}
+
+// The questions of a span that a kernel leaves to the one-question
+// predicate, to be answered after the span in a loop of their own: a
+// branch out of the vector loop for each would cost more than the
+// predicate itself.
+struct left_over {
+	static constexpr size_t span = 256;
+	uint32_t at[span];
+	size_t count = 0;
+
+	// Lane j of the vector at i where bit j of bits is clear; without a
+	// branch a lane, which would be mispredicted on scattered questions.
+	void add(size_t i, const unsigned char *bits, size_t lanes)
+	{
+		for (size_t j = 0; j < lanes; j++) {
+			at[count] = static_cast<uint32_t>(i + j);
+			count += !(bits[j / 8] >> j % 8 & 1);
+		}
+	}
+};
+
+// Asks for the span of column after from, up to n, to be read into the
+// cache: while the one-question predicate answers what a span left over,
+// no load runs ahead for the hardware to follow.
+inline void prefetch(const long long *column, size_t from, size_t n)
+{
+	size_t to = from + left_over::span < n ? from + left_over::span : n;
+	for (size_t i = from; i < to; i += 64 / sizeof *column)
+		__builtin_prefetch(column + i);
+}
+
+// A build of a kernel K: its target's name, and whether this processor
+// runs it.
+template <typename K> struct build {
+	const char *name;
+	bool (*runs)();
+	K kernel;
+};
+
+// The builds of one kernel, best first, the last one that every processor
+// runs; the chosen one is kept once found.
+template <typename K, size_t N> class dispatch
+{
+      public:
+	explicit constexpr dispatch(const build<K> (&builds)[N])
+	    : builds_(builds)
+	{
+	}
+
+	K kernel()
+	{
+		K k = chosen_.load(std::memory_order_relaxed);
+		if (!k) {
+			k = find(nullptr)->kernel;
+			chosen_.store(k, std::memory_order_relaxed);
+		}
+		return k;
+	}
+
+	// The build named, if it is here and this processor runs it, is used
+	// from now on; its name, or null. The best build for a null name.
+	const char *pin(const char *name)
+	{
+		const build<K> *b = find(name);
+		if (!b)
+			return nullptr;
+		chosen_.store(b->kernel, std::memory_order_relaxed);
+		return b->name;
+	}
+
+	// The name of the i-th build, best first, that this processor runs;
+	// null past the last.
+	const char *name(size_t i) const
+	{
+		for (const build<K> &b : builds_)
+			if (b.runs() && i-- == 0)
+				return b.name;
+		return nullptr;
+	}
+
+      private:
+	const build<K> *find(const char *name) const
+	{
+		for (const build<K> &b : builds_)
+			if ((!name || !strcmp(name, b.name)) && b.runs())
+				return &b;
+		return nullptr;
+	}
+
+	const build<K> (&builds_)[N];
+	std::atomic<K> chosen_{nullptr};
+};
+
+} // namespace simd
+
+// For the tests and benchmarks: the builds of each batch function that
+// this processor runs, and the one it uses, pinned by name.
+extern "C" {
+const char *orvane_many_build(size_t i);
+const char *orvane_many_pin(const char *name);
+const char *quessel_many_build(size_t i);
+const char *quessel_many_pin(const char *name);
+}
