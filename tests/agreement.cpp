@@ -1,11 +1,16 @@
 // Holds the tools to their plain reference on generated cases, built where
 // faults hide: across the overflow edge of each integer step, on near-ties
 // of each floating comparison, and on the offsets and directions that take
-// a path of their own. The seed is fixed, so a failure repeats.
+// a path of their own; then the batch functions, in every build this
+// processor runs, against the predicates one question at a time. The seed
+// is fixed, so a failure repeats.
 // Usage: agreement [CASES [SEED]]
 #include "reference.h"
 
+#include "simd.h"
+
 #include <algorithm>
+#include <cfenv>
 #include <cstdlib>
 #include <initializer_list>
 #include <random>
@@ -180,20 +185,150 @@ void radar_case(long long *v)
 	}
 }
 
+// Where the batch functions' kernels change course: extremes, the edge of
+// orvane's unchecked reach, a step of length 0, the point at the radar.
+void extreme(long long *v, int n)
+{
+	static const long long edges[] = {LLONG_MIN,
+	                                  LLONG_MAX,
+	                                  -(1LL << 62),
+	                                  1LL << 62,
+	                                  -(1LL << 30),
+	                                  1LL << 30,
+	                                  (1LL << 30) - 1,
+	                                  -(1LL << 30) - 1,
+	                                  0,
+	                                  1};
+	switch (next() % 3) {
+	case 0:
+		v[next() % n] = edges[next() % 10];
+		break;
+	case 1: // orvane's end on its start, quessel's point on the radar
+		v[2] = v[0], v[3] = v[1];
+		break;
+	default:
+		std::generate(v, v + n, [] { return edges[next() % 10]; });
+	}
+}
+
+// The cases of each tool in columns, a block at a time, and the answers of
+// its predicate, one question at a time, with the floating-point flags
+// they raised.
+struct block {
+	static constexpr size_t most = 4099;
+	long long columns[7][most];
+	bool want[most];
+	int flags;
+};
+
+constexpr int raised = FE_DIVBYZERO | FE_INVALID | FE_OVERFLOW | FE_UNDERFLOW;
+
+// Each build of a batch function that this processor runs against its
+// predicate, on the block from several offsets, odd lengths among them:
+// the same answers, nothing written past them, and no flag that the
+// predicate did not raise. The build named first is left in use.
+template <typename Many>
+long long agree_many(const char *name, const char *(*build)(size_t),
+                     const char *(*pin)(const char *), block &b, size_t n,
+                     Many many)
+{
+	long long failed = 0;
+	for (size_t k = 0; const char *target = build(k); k++) {
+		pin(target);
+		for (size_t offset : {0, 1, 3}) {
+			static bool got[block::most + 1];
+			size_t length = n - offset - (n - offset) % 2 * (k % 2);
+			got[length] = true;
+			feclearexcept(FE_ALL_EXCEPT);
+			many(length, b, offset, got);
+			int flags = fetestexcept(raised);
+			for (size_t i = 0; i < length && failed < 5; i++)
+				if (got[i] != b.want[offset + i]) {
+					printf("%s_many, %s:", name, target);
+					for (const auto &column : b.columns)
+						printf(" %lld",
+						       column[offset + i]);
+					printf(": the batch says %d, one at a "
+					       "time %d\n",
+					       got[i], b.want[offset + i]);
+					failed++;
+				}
+			if (!got[length] || (flags & ~b.flags)) {
+				printf("%s_many, %s: %s\n", name, target,
+				       got[length] ? "raised a flag"
+				                   : "wrote past its answers");
+				failed++;
+			}
+		}
+	}
+	pin(build(0));
+	return failed;
+}
+
+long long agree_blocks(block &approaches, block &radars, size_t n)
+{
+	feclearexcept(FE_ALL_EXCEPT);
+	for (size_t i = 0; i < n; i++) {
+		const auto &a = approaches.columns;
+		approaches.want[i] = orvane(a[0][i], a[1][i], a[2][i], a[3][i],
+		                            a[4][i], a[5][i], a[6][i]);
+	}
+	approaches.flags = fetestexcept(raised);
+	feclearexcept(FE_ALL_EXCEPT);
+	for (size_t i = 0; i < n; i++) {
+		const auto &r = radars.columns;
+		radars.want[i] = quessel(r[0][i], r[1][i], r[2][i], r[3][i],
+		                         r[4][i], r[5][i]);
+	}
+	radars.flags = fetestexcept(raised);
+	return agree_many("orvane", orvane_many_build, orvane_many_pin,
+	                  approaches, n,
+	                  [](size_t length, block &b, size_t at, bool *got) {
+		                  auto &c = b.columns;
+		                  orvane_many(length, c[0] + at, c[1] + at,
+		                              c[2] + at, c[3] + at, c[4] + at,
+		                              c[5] + at, c[6] + at, got);
+	                  }) +
+	       agree_many(
+	           "quessel", quessel_many_build, quessel_many_pin, radars, n,
+	           [](size_t length, block &b, size_t at, bool *got) {
+		           auto &c = b.columns;
+		           quessel_many(length, c[0] + at, c[1] + at, c[2] + at,
+		                        c[3] + at, c[4] + at, c[5] + at, got);
+	           });
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
 	long long cases = argc > 1 ? atoll(argv[1]) : 2000000, failed = 0;
 	next.seed(argc > 2 ? strtoull(argv[2], nullptr, 0) : 1);
+	static block approaches, radars;
+	size_t n = 0;
 	for (long long i = 0; i < cases && failed < 20; i++) {
 		long long a[7], r[6];
 		approach_case(a);
 		radar_case(r);
 		failed += !reference::agree_approach(a);
 		failed += !reference::agree_radar(r);
+		if (next() % 8 == 0)
+			extreme(a, 7), extreme(r, 6);
+		for (int k = 0; k < 7; k++)
+			approaches.columns[k][n] = a[k];
+		for (int k = 0; k < 6; k++)
+			radars.columns[k][n] = r[k];
+		if (++n == block::most || i + 1 == cases) {
+			failed += agree_blocks(approaches, radars, n);
+			n = 0;
+		}
 	}
-	printf("agreement: %lld cases of each tool, %lld disagreements\n",
-	       cases, failed);
+	printf(
+	    "agreement: %lld cases of each tool, also in blocks by the batch "
+	    "builds",
+	    cases);
+	for (size_t k = 0; orvane_many_build(k); k++)
+		printf(" %s", orvane_many_build(k));
+	printf("; %lld disagreements\n", failed);
 	return failed != 0;
 }

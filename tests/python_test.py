@@ -88,8 +88,16 @@ class Ufuncs(unittest.TestCase):
                 oq.quessel(10, 10, 0, 0, 0, bad)
 
     def test_no_floating_point_warning(self):
-        with np.errstate(all="raise"):  # defined as 0 / 0, a zero-length step
+        # Zero-length steps, defined as 0 / 0, and steps beyond 64 bits, as
+        # the batch functions take them a vector at a time: no flag raised.
+        rng = np.random.default_rng(1)
+        edges = np.array([0, 1, -1, 2**30, -2**30, 2**62, -2**63, 2**63 - 1])
+        asked = rng.choice(edges, size=(7, 10007))
+        asked[2:4, ::2] = asked[0:2, ::2]
+        with np.errstate(all="raise"):
             self.assertFalse(oq.orvane(3, 3, 3, 3, 0, 0, 100))
+            oq.orvane(*asked)
+            oq.quessel(*asked[:6])
 
 
 class Dask(unittest.TestCase):
