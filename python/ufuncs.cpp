@@ -19,8 +19,7 @@ namespace
 
 // Runs F on each element's N arguments, each read at its own stride. numpy
 // warns of the floating-point flags a loop leaves raised; the predicates
-// raise none but inexact, which it ignores (orvane decides a zero-length
-// step before the 0 / 0 that its definition fails the radius test with).
+// and their batch functions raise none but inexact, which it ignores.
 template <typename R, int N, auto F, std::size_t... I>
 void loop(char **args, const npy_intp *dimensions, const npy_intp *steps,
           std::index_sequence<I...>)
@@ -39,8 +38,46 @@ void loop(char **args, const npy_intp *dimensions, const npy_intp *steps,
 	loop<R, N, F>(args, dimensions, steps, std::make_index_sequence<N>{});
 }
 
-PyUFuncGenericFunction orvane_loops[] = {loop<npy_bool, 7, orvane>};
-PyUFuncGenericFunction quessel_loops[] = {loop<npy_bool, 6, quessel>};
+// Runs the batch function M on the elements' N arguments: at once where
+// they and the answers lie contiguous, and otherwise (a broadcast scalar,
+// a strided view) on contiguous copies, a block at a time.
+template <int N, auto M, std::size_t... I>
+void many(char **args, const npy_intp *dimensions, const npy_intp *steps,
+          std::index_sequence<I...>)
+{
+	npy_intp n = dimensions[0];
+	if (((steps[I] == sizeof(npy_int64)) && ...) &&
+	    steps[N] == sizeof(npy_bool)) {
+		M(static_cast<size_t>(n),
+		  reinterpret_cast<const long long *>(args[I])...,
+		  reinterpret_cast<bool *>(args[N]));
+		return;
+	}
+	constexpr npy_intp block = 256;
+	long long in[N][block];
+	bool out[block];
+	for (npy_intp start = 0; start < n; start += block) {
+		npy_intp m = n - start < block ? n - start : block;
+		for (int k : {static_cast<int>(I)...})
+			for (npy_intp i = 0; i < m; i++)
+				in[k][i] = *reinterpret_cast<const npy_int64 *>(
+				    args[k] + (start + i) * steps[k]);
+		M(static_cast<size_t>(m), in[I]..., out);
+		for (npy_intp i = 0; i < m; i++)
+			*reinterpret_cast<npy_bool *>(
+			    args[N] + (start + i) * steps[N]) = out[i];
+	}
+}
+
+template <int N, auto M>
+void many(char **args, const npy_intp *dimensions, const npy_intp *steps,
+          void *)
+{
+	many<N, M>(args, dimensions, steps, std::make_index_sequence<N>{});
+}
+
+PyUFuncGenericFunction orvane_loops[] = {many<7, orvane_many>};
+PyUFuncGenericFunction quessel_loops[] = {many<6, quessel_many>};
 PyUFuncGenericFunction distance_loops[] = {
     loop<npy_int64, 4, calculate_euclidean_distance>};
 void *no_data[] = {nullptr};
