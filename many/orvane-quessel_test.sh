@@ -20,7 +20,6 @@ if [ -n "${python-}" ]; then
 	prog=$tmp/bin/python-route
 	printf '#!/bin/sh\nexec %q -m orvane_quessel "$@"\n' "$2" >"$prog" && chmod +x "$prog" || exit 1
 fi
-chmod 755 "$tmp" || exit 1
 f=$tmp/files
 mkdir "$f" || exit 1
 steps=$f/steps radar=$f/radar
@@ -76,11 +75,11 @@ check 1 '' "$name: unknown option '-x'\n$usage" orvane -x
 check 1 '' "$name: $f/none: No such file or directory\n" orvane "$f/none"
 check 1 '' "$name: $f: Is a directory\n" orvane "$f"
 check 1 '' "$name: /proc/self/mem: Input/output error\n" orvane /proc/self/mem
-cp "$steps" "$f/secret" && chmod 600 "$f/secret"
+cp "$steps" "$f/secret" && chmod 000 "$f/secret"
 if [ "$(id -u)" = 0 ]; then
-	user=nobody check 1 '' "$name: $f/secret: Permission denied\n" orvane "$f/secret"
+	nodac=1 check 1 '' "$name: $f/secret: Permission denied\n" orvane "$f/secret"
 else
-	chmod 000 "$f/secret" && check 1 '' "$name: $f/secret: Permission denied\n" orvane "$f/secret"
+	check 1 '' "$name: $f/secret: Permission denied\n" orvane "$f/secret"
 fi
 
 # What a line may hold, and the first line that is not a question, named

@@ -6,7 +6,8 @@
 # outputs (printf %b strings). Standard input is /dev/null, or FILE with
 # in=FILE. Prefix a case with as=NAME to run the program under another
 # argv[0], with limit=KB to limit the size of the files it writes, with
-# user=nobody to run it as nobody (as root only), or with to=FILE
+# nodac=1 to run it, as root, without the power to read any file, or with
+# to=FILE
 # (to=closed) to redirect (close) its standard output, or to=broken to make
 # it a pipe whose reader has gone, with
 # SIGPIPE at its default or, given sigpipe=ignore, ignored, or to=eio to make
@@ -50,7 +51,7 @@ check() {
 		run=()
 		[ "${to-}" != broken ] ||
 			run=(env "--${sigpipe-default}-signal=PIPE" sh -c 'exec "$@"' sh)
-		[ -z "${user-}" ] || run=(setpriv "--reuid=$user" "--regid=$(id -g "$user")" --clear-groups)
+		[ -z "${nodac-}" ] || run=(setpriv --bounding-set=-dac_override,-dac_read_search)
 		# Only calls on the output file count, so the first is its close.
 		# LeakSanitizer cannot run under ptrace.
 		if [ "${to-}" = eio ]; then
@@ -79,7 +80,7 @@ check() {
 	fi
 	failed=$((failed + 1))
 	printf 'FAIL:%s%s%s%s%s%s' "${as+ as=$as}" "${in+ in=$in}" "${limit+ limit=$limit}" \
-		"${user+ user=$user}" "${to+ to=$to}" "${sigpipe+ sigpipe=$sigpipe}"
+		"${nodac+ nodac=$nodac}" "${to+ to=$to}" "${sigpipe+ sigpipe=$sigpipe}"
 	printf ' %q' "$@"
 	printf '\n  status %s, want %s\n' "$status" "$want_status"
 	printf '  stdout %s, want %s\n' "$(show out)" "$(show want_out)"
