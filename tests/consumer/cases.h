@@ -1,4 +1,5 @@
-// Asks the predicates in-process and wants the answers the programs give.
+// Asks the predicates in-process, one at a time and all at once, and wants
+// the answers the programs give.
 // Valid C and C++, so that consumer.c and consumer.cpp ask the same cases
 // through the same headers. Prints each case as "PROGRAM ARGS... ANSWER"
 // so that the test can ask the programs too.
@@ -90,9 +91,36 @@ static void report(const char *name, const long long *v, int n, long long got,
 
 #define COUNT(a) (sizeof(a) / sizeof(a)[0])
 
+// The same questions of each tool at once, in columns, through the batch
+// functions: each answer must be the one wanted too.
+static void ask_many(void)
+{
+	enum { A = COUNT(approaches), R = COUNT(radars) };
+	long long a[7][A], r[6][R];
+	bool got[A + R];
+	for (size_t i = 0; i < A; i++)
+		for (int k = 0; k < 7; k++)
+			a[k][i] = approaches[i].v[k];
+	for (size_t i = 0; i < R; i++)
+		for (int k = 0; k < 6; k++)
+			r[k][i] = radars[i].v[k];
+	orvane_many(A, a[0], a[1], a[2], a[3], a[4], a[5], a[6], got);
+	quessel_many(R, r[0], r[1], r[2], r[3], r[4], r[5], got + A);
+	for (size_t i = 0; i < A + R; i++) {
+		int want = i < A ? approaches[i].want : radars[i - A].want;
+		if (got[i] != want) {
+			fprintf(stderr, "%s_many, case %zu: got %d, want %d\n",
+			        i < A ? "orvane" : "quessel", i < A ? i : i - A,
+			        got[i], want);
+			failed++;
+		}
+	}
+}
+
 // Returns the exit status: 0 when every answer is the one wanted.
 static int ask_all(void)
 {
+	ask_many();
 	for (size_t i = 0; i < COUNT(distances); i++) {
 		const struct distance_case *c = &distances[i];
 		const long long v[] = {c->x1, c->y1, c->x2, c->y2};
