@@ -4,7 +4,7 @@
 # width, and fuses no multiply with an add, since the answers on a bound
 # rest on each product rounded alone; each library has one at least. On
 # x86-64, the builds that AGREEMENT says the batch functions choose among
-# are those of the processor's flags in /proc/cpuinfo.
+# are those of the processor's flags in /proc/cpuinfo, where it runs natively.
 objdump=$1
 agreement=$2
 shift 2
@@ -35,7 +35,7 @@ for library; do
 	done
 done
 
-if [ "$(uname -m)" = x86_64 ] && [ -r /proc/cpuinfo ]; then
+if [ -z "${EMULATOR-}" ] && [ "$(uname -m)" = x86_64 ] && [ -r /proc/cpuinfo ]; then
 	flags=" $(grep -m1 '^flags' /proc/cpuinfo | cut -d: -f2) "
 	has() {
 		for f; do [[ $flags == *" $f "* ]] || return 1; done
