@@ -323,6 +323,17 @@ int main(int argc, char *argv[])
 			n = 0;
 		}
 	}
+	// No question: nothing read or written, in any build.
+	for (size_t k = 0; const char *target = orvane_many_build(k); k++) {
+		orvane_many_pin(target);
+		quessel_many_pin(target);
+		orvane_many(0, nullptr, nullptr, nullptr, nullptr, nullptr,
+		            nullptr, nullptr, nullptr);
+		quessel_many(0, nullptr, nullptr, nullptr, nullptr, nullptr,
+		             nullptr, nullptr);
+	}
+	orvane_many_pin(nullptr);
+	quessel_many_pin(nullptr);
 	printf(
 	    "agreement: %lld cases of each tool, also in blocks by the batch "
 	    "builds",

@@ -44,7 +44,10 @@ holds() {
 	(cd "$1" && find . ! -type d ! -name installed.txt | sed "s|^\.|$2|" | sort)
 }
 
-"$cmake" --install "$build" --prefix "$scratch/installed" >/dev/null || exit 1
+said=$("$cmake" --install "$build" --prefix "$scratch/installed") || exit 1
+# Root's files, in folders root made, only root removes.
+removal="To remove it$([ "$(id -u)" != 0 ] || echo ', as root like this install'): cmake -P $scratch/installed/share/orvane-quessel/remove.cmake"
+grep -qxF -- "-- $removal" <<<"$said" || fail "the install does not say: $removal"
 [ "$(sort "$manifest")" = "$(recorded "$scratch/installed")" ] ||
 	fail "the record is not CMake's manifest: $(diff <(sort "$manifest") <(recorded "$scratch/installed"))"
 prefix=$scratch/moved
