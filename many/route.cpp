@@ -79,7 +79,7 @@ int write_all(int fd, const char *p, size_t n)
 // One message, in one write so that it is not split among others.
 __attribute__((format(printf, 2, 3))) void say(int fd, const char *format, ...)
 {
-	char text[1024];
+	char text[8192]; // a FILE named in full
 	va_list args;
 	va_start(args, format);
 	int n = vsnprintf(text, sizeof text, format, args);
