@@ -184,30 +184,8 @@ HWY_AFTER_NAMESPACE();
 #endif
 
 #if !ORVANE_QUESSEL_SIMD || HWY_ONCE
-namespace
-{
-
-const simd::build<kernel> builds[] = {
-#if ORVANE_QUESSEL_SIMD
-#if HWY_TARGETS & HWY_AVX3
-    {"avx512", [] { return simd::x86().avx512; }, orvane_batch::N_AVX3::many},
-#endif
-#if HWY_TARGETS & HWY_AVX2
-    {"avx2", [] { return simd::x86().avx2; }, orvane_batch::N_AVX2::many},
-#endif
-#if HWY_TARGETS & HWY_SSE4
-    {"sse4", [] { return simd::x86().sse4; }, orvane_batch::N_SSE4::many},
-#endif
-#if HWY_TARGETS & HWY_NEON
-    {"neon", simd::always, orvane_batch::N_NEON::many},
-#endif
-#endif
-    {"each", simd::always, each},
-};
-
-simd::dispatch<kernel, sizeof builds / sizeof *builds> chosen(builds);
-
-} // namespace
+#define BATCH orvane
+#include "builds.h"
 
 void orvane_many(size_t n, const long long *start_x, const long long *start_y,
                  const long long *end_x, const long long *end_y,
@@ -216,15 +194,5 @@ void orvane_many(size_t n, const long long *start_x, const long long *start_y,
 {
 	chosen.kernel()(n, start_x, start_y, end_x, end_y, center_x, center_y,
 	                radius, answers);
-}
-
-const char *orvane_many_build(size_t i)
-{
-	return chosen.name(i);
-}
-
-const char *orvane_many_pin(const char *name)
-{
-	return chosen.pin(name);
 }
 #endif

@@ -207,30 +207,8 @@ HWY_AFTER_NAMESPACE();
 #endif
 
 #if !ORVANE_QUESSEL_SIMD || HWY_ONCE
-namespace
-{
-
-const simd::build<kernel> builds[] = {
-#if ORVANE_QUESSEL_SIMD
-#if HWY_TARGETS & HWY_AVX3
-    {"avx512", [] { return simd::x86().avx512; }, quessel_batch::N_AVX3::many},
-#endif
-#if HWY_TARGETS & HWY_AVX2
-    {"avx2", [] { return simd::x86().avx2; }, quessel_batch::N_AVX2::many},
-#endif
-#if HWY_TARGETS & HWY_SSE4
-    {"sse4", [] { return simd::x86().sse4; }, quessel_batch::N_SSE4::many},
-#endif
-#if HWY_TARGETS & HWY_NEON
-    {"neon", simd::always, quessel_batch::N_NEON::many},
-#endif
-#endif
-    {"each", simd::always, each},
-};
-
-simd::dispatch<kernel, sizeof builds / sizeof *builds> chosen(builds);
-
-} // namespace
+#define BATCH quessel
+#include "builds.h"
 
 void quessel_many(size_t n, const long long *x, const long long *y,
                   const long long *radar_x, const long long *radar_y,
@@ -239,15 +217,5 @@ void quessel_many(size_t n, const long long *x, const long long *y,
 {
 	chosen.kernel()(n, x, y, radar_x, radar_y, radar_dir, radar_angle,
 	                answers);
-}
-
-const char *quessel_many_build(size_t i)
-{
-	return chosen.name(i);
-}
-
-const char *quessel_many_pin(const char *name)
-{
-	return chosen.pin(name);
 }
 #endif
