@@ -117,7 +117,8 @@ void many(size_t n, const long long *start_x, const long long *start_y,
 				                         far(cy, ey, ecy)))));
 			uint8_t yes_bits[8] = {}, decided_bits[8] = {};
 			if (hn::AllFalse(di, decided)) {
-				left.add(i, decided_bits, lanes);
+				left.answer(answers, i, yes_bits, decided_bits,
+				            lanes);
 				continue;
 			}
 			auto cross = mul(dy, cx) - mul(dx, cy) + mul(ex, sy) -
@@ -154,20 +155,13 @@ void many(size_t n, const long long *start_x, const long long *start_y,
 			            hn::Lt(end_distance, start_distance)));
 
 			hn::StoreMaskBits(df, yes, yes_bits);
-			simd::store_bits(answers + i, yes_bits, lanes);
-			if (!hn::AllTrue(di, decided)) {
-				hn::StoreMaskBits(di, decided, decided_bits);
-				left.add(i, decided_bits, lanes);
-			}
+			hn::StoreMaskBits(di, decided, decided_bits);
+			left.answer(answers, i, yes_bits, decided_bits, lanes);
 		}
 		// The tail shorter than a vector, and the rest beyond reach.
-		for (; i < end; i++)
-			left.at[left.count++] = static_cast<uint32_t>(i);
-		if (left.count)
-			for (const long long *column :
-			     {start_x, start_y, end_x, end_y, center_x,
-			      center_y, radius})
-				simd::prefetch(column, end, n);
+		left.finish(i, end, n,
+		            {start_x, start_y, end_x, end_y, center_x, center_y,
+		             radius});
 		for (size_t k = 0; k < left.count; k++) {
 			size_t j = left.at[k];
 			answers[j] =

@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <initializer_list>
 #if defined(__x86_64__)
 #include <cpuid.h>
 #endif
@@ -75,26 +76,39 @@ struct left_over {
 	uint32_t at[span];
 	size_t count = 0;
 
-	// Lane j of the vector at i where bit j of bits is clear; without a
-	// branch a lane, which would be mispredicted on scattered questions.
-	void add(size_t i, const unsigned char *bits, size_t lanes)
+	// The vector at i, of up to 8 lanes: answers as yes has them, as
+	// Highway stores a mask's bits, and each lane whose bit in decided is
+	// clear noted, without a branch a lane, which scattered questions
+	// would mispredict.
+	void answer(bool *answers, size_t i, const unsigned char *yes,
+	            const unsigned char *decided, size_t lanes)
 	{
+		store_bits(answers + i, yes, lanes);
+		if (decided[0] == (1u << lanes) - 1)
+			return;
 		for (size_t j = 0; j < lanes; j++) {
 			at[count] = static_cast<uint32_t>(i + j);
-			count += !(bits[j / 8] >> j % 8 & 1);
+			count += !(decided[0] >> j & 1);
 		}
 	}
-};
 
-// Asks for the span of column after from, up to n, to be read into the
-// cache: while the one-question predicate answers what a span left over,
-// no load runs ahead for the hardware to follow.
-inline void prefetch(const long long *column, size_t from, size_t n)
-{
-	size_t to = from + left_over::span < n ? from + left_over::span : n;
-	for (size_t i = from; i < to; i += 64 / sizeof *column)
-		__builtin_prefetch(column + i);
-}
+	// The questions from i to end, shorter than a vector, noted too; and,
+	// where any are noted, the next span of each column asked into the
+	// cache: while the one-question predicate answers them, no load runs
+	// ahead for the hardware to follow.
+	void finish(size_t i, size_t end, size_t n,
+	            std::initializer_list<const long long *> columns)
+	{
+		for (; i < end; i++)
+			at[count++] = static_cast<uint32_t>(i);
+		size_t to = end + span < n ? end + span : n;
+		if (count)
+			for (const long long *column : columns)
+				for (size_t k = end; k < to;
+				     k += 64 / sizeof *column)
+					__builtin_prefetch(column + k);
+	}
+};
 
 // A build of a kernel K: its target's name, and whether this processor
 // runs it.

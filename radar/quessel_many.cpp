@@ -168,19 +168,12 @@ void many(size_t n, const long long *x, const long long *y,
 
 			uint8_t yes_bits[8] = {}, decided_bits[8] = {};
 			hn::StoreMaskBits(di, yes, yes_bits);
-			simd::store_bits(answers + i, yes_bits, lanes);
-			if (!hn::AllTrue(di, decided)) {
-				hn::StoreMaskBits(di, decided, decided_bits);
-				left.add(i, decided_bits, lanes);
-			}
+			hn::StoreMaskBits(di, decided, decided_bits);
+			left.answer(answers, i, yes_bits, decided_bits, lanes);
 		}
 		// The tail shorter than a vector, and what the filter left.
-		for (; i < end; i++)
-			left.at[left.count++] = static_cast<uint32_t>(i);
-		if (left.count)
-			for (const long long *column :
-			     {x, y, radar_x, radar_y, radar_dir, radar_angle})
-				simd::prefetch(column, end, n);
+		left.finish(i, end, n,
+		            {x, y, radar_x, radar_y, radar_dir, radar_angle});
 		// quessel's exact steps, where the offsets fit; quessel
 		// itself for its 128-bit ones.
 		for (size_t k = 0; k < left.count; k++) {
