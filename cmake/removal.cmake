@@ -25,11 +25,10 @@ function(orvane_quessel_note_made out kind)
         if(NOT IS_ABSOLUTE \"\${dir}\")
           set(dir \"\${CMAKE_INSTALL_PREFIX}/\${dir}\")
         endif()
-        # / is its own parent, and missing under a DESTDIR not yet made.
-        set(last \"\")
-        while(NOT EXISTS \"\$ENV{DESTDIR}\${dir}\" AND NOT dir STREQUAL last)
+        # Live, the walk ends at / at the latest; staged, where even /
+        # may be missing, at the folder itself.
+        while(NOT EXISTS \"\$ENV{DESTDIR}\${dir}\")
           list(APPEND orvane_quessel_made \"\${dir}\")
-          set(last \"\${dir}\")
           get_filename_component(dir \"\${dir}\" DIRECTORY)
           if(NOT \"\$ENV{DESTDIR}\" STREQUAL \"\")
             break()

@@ -121,13 +121,15 @@ grep -q "Keeping: $scratch/a/$bindir/" <<<"$out" || fail "the removal kept $bind
 rm -rf "$scratch/a"
 
 # Without the rights to remove a file, the removal names it and why, fails,
-# and keeps the record, so that a second try with the rights removes all.
-# Root may remove anything: it tries as nobody instead.
+# and keeps the record, which it could remove, so that a second try with
+# the rights removes all. Root may remove anything: it tries as nobody,
+# who may remove the record alone, instead.
 "$cmake" --install "$build" --prefix "$scratch/a" >/dev/null || fail "install into a fails"
 as=()
 if [ "$(id -u)" = 0 ]; then
 	as=(setpriv --reuid=nobody --regid=nogroup --clear-groups)
 	chmod 755 "$scratch"
+	chown nobody "$scratch/a/share/orvane-quessel"
 else
 	chmod a-w "$scratch/a/$bindir"
 fi
@@ -149,11 +151,14 @@ DESTDIR=$stage timeout 120 "$cmake" --install "$build" --prefix "$live" >/dev/nu
 [ ! -e "$live" ] || fail "a staged install wrote into the live prefix: $(find "$live")"
 [ "$(recorded "$stage$live")" = "$(holds "$stage$live" "$live")" ] ||
 	fail "the staged record is not the stage: $(diff <(recorded "$stage$live") <(holds "$stage$live" "$live"))"
-mkdir -p "$live" && cp -a "$stage$live/." "$live" && rm -rf "$scratch/stage"
+mkdir -p "$live/share/doc" "$live/$libdir/cmake" && cp -a "$stage$live/." "$live" && rm -rf "$scratch/stage"
 "$cmake" -P "$live/share/orvane-quessel/remove.cmake" >/dev/null || fail "removing the staged install fails"
 [ -z "$(find "$live" ! -type d)" ] || fail "removing the staged install left: $(find "$live" ! -type d)"
 for own in share/orvane-quessel share/doc/orvane-quessel "$libdir/cmake/orvane_quessel"; do
 	[ ! -e "$live/$own" ] || fail "removing the staged install left $own"
+done
+for theirs in share/doc "$libdir/cmake" "$bindir"; do
+	[ -d "$live/$theirs" ] || fail "removing the staged install took $theirs, which the live prefix had"
 done
 rm -rf "$live"
 
@@ -163,7 +168,7 @@ rm -rf "$live"
 if [ -n "${PYTHON-}" ]; then
 	for where in /usr /usr/local "$scratch/home/.local"; do
 		rm -rf "$scratch/stage"
-		HOME=$scratch/home DESTDIR=$scratch/stage "$cmake" --install "$build" --prefix "$where" >/dev/null ||
+		HOME=$scratch/home DESTDIR=$scratch/stage timeout 120 "$cmake" --install "$build" --prefix "$where" >/dev/null ||
 			fail "a staged install into $where fails"
 		package=$(python_package "$scratch/stage")
 		HOME=$scratch/home "$PYTHON" -c 'import site, sys; sys.exit(sys.argv[1] not in sys.path + [site.getusersitepackages()])' \
