@@ -104,8 +104,10 @@ in=$steps check 1 '' "$name: standard input:1: 7 numbers, but quessel takes 6\n"
 yes '0 0 10 0 20 5 5' | head -n 1000 >"$f/many"
 to=/dev/full check 1 '' "$name: write error: No space left on device\n" orvane "$f/many"
 limit=1 check 1 "$(printf '1\\n%.0s' {1..512})" "$name: write error: File too large\n" orvane "$f/many"
-to=closed check 1 '' "$name: write error: Bad file descriptor\n" orvane "$steps"
-to=closed check 0 '' '' orvane "$f/empty"
+# With standard output closed, from standard input, since a FILE would be
+# opened as descriptor 1: answers lost, but nothing lost without any.
+in=$steps to=closed check 1 '' "$name: write error: Bad file descriptor\n" orvane
+in=$f/empty to=closed check 0 '' '' orvane
 to=eio check 1 '1\n0\n' "$name: write error: Input/output error\n" orvane "$steps"
 to=broken check 141 '' '' orvane "$f/many"
 # Python ignores SIGPIPE whatever it inherits, and the package restores it.
