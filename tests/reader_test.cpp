@@ -1,14 +1,20 @@
 // The file route's reader through buffers of every size from one byte up,
 // so that each line is split at every byte, and with as many questions
 // asked of it at a time as it may hand back at once: the same questions,
-// or the same fault on the same line, every way.
+// or the same fault on the same line, every way. Then reads and writes
+// that a signal interrupts, which the route must take up again.
 #include "reader.h"
+#include "route.h"
 
 #include <cinttypes>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <random>
 #include <string>
+#include <sys/time.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
@@ -127,6 +133,103 @@ test_case generated()
 	return c;
 }
 
+void on_alarm(int)
+{
+}
+
+// A child that writes text into a new pipe a little at a time, or reads
+// what comes through it so, and wants it to be text: its exit status says.
+// The parent gets the other end, in *end.
+pid_t slowly(int *end, bool writes, const std::string &text)
+{
+	int ends[2];
+	if (pipe(ends))
+		return -1;
+	pid_t child = fork();
+	int fd = ends[writes];
+	*end = ends[!writes];
+	close(child == 0 ? *end : fd);
+	if (child != 0)
+		return child;
+	std::string got;
+	char piece[997];
+	for (size_t at = 0; writes ? at < text.size() : true;
+	     at += sizeof piece) {
+		usleep(50);
+		if (writes) {
+			size_t n = std::min(sizeof piece, text.size() - at);
+			if (write(fd, text.data() + at, n) !=
+			    static_cast<ssize_t>(n))
+				_exit(1);
+		} else {
+			ssize_t n = read(fd, piece, sizeof piece);
+			if (n <= 0)
+				break;
+			got.append(piece, static_cast<size_t>(n));
+		}
+	}
+	_exit(!writes && got != text);
+}
+
+// With a signal every 100 microseconds whose handler restarts nothing:
+// the reader reads what a child writes slowly into a pipe, and the route
+// writes its answers into a pipe that a child empties slowly.
+int interrupted(const test_case &c)
+{
+	struct sigaction alarm = {};
+	alarm.sa_handler = on_alarm;
+	sigaction(SIGALRM, &alarm, nullptr);
+	itimerval every = {{0, 100}, {0, 100}};
+	setitimer(ITIMER_REAL, &every, nullptr);
+
+	int in, out, status, failed = 0;
+	pid_t writer = slowly(&in, true, c.text);
+	std::vector<char> buffer(4096 + many::reader::slack);
+	many::reader questions(in, 3, "trio", buffer.data(), 4096);
+	std::vector<long long> numbers(3 * 100);
+	long long *columns[] = {&numbers[0], &numbers[100], &numbers[200]};
+	std::string got;
+	while (size_t n = questions.read(columns, 100))
+		for (size_t i = 0; i < n; i++)
+			got += std::to_string(columns[0][i]) + " " +
+			       std::to_string(columns[1][i]) + " " +
+			       std::to_string(columns[2][i]) + "\n";
+	close(in);
+	waitpid(writer, &status, 0);
+	if (got != c.want || questions.error()) {
+		printf("FAIL: interrupted reads: %s\n",
+		       strerror(questions.error()));
+		failed++;
+	}
+
+	FILE *file = tmpfile();
+	std::string answers;
+	for (int i = 0; i < 100000; i++)
+		fputs(i % 2 ? "0 0 10 0 20 5 5\n" : "10 0 0 0 20 5 5\n", file),
+		    answers += i % 2 ? "1\n" : "0\n";
+	fflush(file);
+	std::string path = "/dev/fd/" + std::to_string(fileno(file));
+	pid_t reader = slowly(&out, false, answers);
+	int saved = dup(1);
+	dup2(out, 1);
+	close(out);
+	const char *args[] = {"orvane", path.c_str()};
+	int route_status = many::route(2, args, "reader_test", "reader_test");
+	dup2(saved, 1);
+	close(saved);
+	waitpid(reader, &status, 0);
+	if (route_status != 0 || status != 0) {
+		printf(
+		    "FAIL: interrupted writes: the route says %d, the reader "
+		    "%d\n",
+		    route_status, status);
+		failed++;
+	}
+	every = {};
+	setitimer(ITIMER_REAL, &every, nullptr);
+	return failed;
+}
+
 } // namespace
 
 int main()
@@ -153,6 +256,7 @@ int main()
 			}
 		}
 	}
+	failed += interrupted(all.back());
 	printf("reader: %d runs, %d failed\n", runs, failed);
 	return failed != 0;
 }
