@@ -41,9 +41,11 @@ class Ufuncs(unittest.TestCase):
             self.assertEqual([ufunc(*q.tolist()) for q in asked], want.tolist())
             first, last = asked[0, :-1].tolist(), asked[:, -1]  # scalars and a column
             self.assertEqual(ufunc(*first, last).tolist(), [ufunc(*first, v) for v in last])
-            out = np.repeat(~want, 2)[::2]  # strided
-            self.assertIs(ufunc(*asked.T, out=out), out)
-            self.assertEqual(out.tolist(), want.tolist())
+            columns = [np.ascontiguousarray(c) for c in asked.T]
+            for given in (asked.T, columns):  # strided out=, from strided or contiguous columns
+                out = np.repeat(~want, 2)[::2]
+                self.assertIs(ufunc(*given, out=out), out)
+                self.assertEqual(out.tolist(), want.tolist())
             out, mask = ~want, np.arange(len(want)) % 2 == 0
             self.assertIs(ufunc(*asked.T, out=out, where=mask), out)
             self.assertEqual(out.tolist(), np.where(mask, want, ~want).tolist())
