@@ -9,7 +9,7 @@
 namespace
 {
 
-const simd::build<kernel> builds[] = {
+constexpr simd::build<kernel> builds[] = {
 #if ORVANE_QUESSEL_SIMD
 #if HWY_TARGETS & HWY_AVX3
     {"avx512", [] { return simd::x86().avx512; },
