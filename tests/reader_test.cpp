@@ -6,6 +6,7 @@
 #include "reader.h"
 #include "route.h"
 
+#include <cerrno>
 #include <cinttypes>
 #include <csignal>
 #include <cstdio>
@@ -137,6 +138,15 @@ void on_alarm(int)
 {
 }
 
+// The child's exit status, however often the signal interrupts the wait.
+int wait_for(pid_t child)
+{
+	int status = -1;
+	while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+	}
+	return status;
+}
+
 // A child that writes text into a new pipe a little at a time, or reads
 // what comes through it so, and wants it to be text: its exit status says.
 // The parent gets the other end, in *end.
@@ -195,7 +205,7 @@ int interrupted(const test_case &c)
 			       std::to_string(columns[1][i]) + " " +
 			       std::to_string(columns[2][i]) + "\n";
 	close(in);
-	waitpid(writer, &status, 0);
+	status = wait_for(writer);
 	if (got != c.want || questions.error()) {
 		printf("FAIL: interrupted reads: %s\n",
 		       strerror(questions.error()));
@@ -217,7 +227,7 @@ int interrupted(const test_case &c)
 	int route_status = many::route(2, args, "reader_test", "reader_test");
 	dup2(saved, 1);
 	close(saved);
-	waitpid(reader, &status, 0);
+	status = wait_for(reader);
 	if (route_status != 0 || status != 0) {
 		printf(
 		    "FAIL: interrupted writes: the route says %d, the reader "
