@@ -58,6 +58,11 @@ const test_case cases[] = {
      "3\n",
      "1: '\\xef\\xbb\\xbf3' is not a decimal integer"},
     {"1 2 7.5\n", "1: '7.5' is not a decimal integer"},
+    // The bytes beside the digits, and digits with the top bit set, after
+    // digits that are read eight at a time.
+    {"1 2 3/\n", "1: '3/' is not a decimal integer"},
+    {"1 2 3:\n", "1: '3:' is not a decimal integer"},
+    {"1 2 3\xb4\n", "1: '3\\xb4' is not a decimal integer"},
     {"1 2 0x1F\n", "1: '0x1F' is not a decimal integer"},
     {"1 2 +\n", "1: '+' is not a decimal integer"},
     {"1 - 2 3\n", "1: '-' is not a decimal integer"},
