@@ -20,13 +20,15 @@ declare -A vector=([AVX3]='%zmm' [AVX2]='%ymm' [SSE4]='[a-z]pd\s|pmuldq|pcmpgtq'
 fused='vfn?m(add|sub)|fml[as]|fn?m(add|sub)'
 for library; do
 	code=$("$objdump" -d --no-show-raw-insn -C "$library" |
-		awk '/^[0-9a-f]+ <.*>:$/ { name = $2; next } { print name "\t" $0 }')
+		awk '/^[0-9a-f]+ <.*>:$/ { name = $0; next } { print name "\t" $0 }')
 	builds=$(grep -o 'N_[A-Z0-9_]*::many' <<<"$code" | sort -u)
 	[ -n "$builds" ] || fail "${library##*/}: no SIMD build of its kernel"
 	for build in $builds; do
 		target=${build#N_}
 		target=${target%::many}
-		body=$(grep -F "::$build" <<<"$code")
+		# With the target's own functions, which an unoptimised build calls
+		# rather than inlining them.
+		body=$(awk -F '\t' -v t="N_$target::" 'index($1, t)' <<<"$code")
 		[ -n "${vector[$target]-}" ] || { fail "${library##*/}: no check for $target"; continue; }
 		n=$(grep -cE "${vector[$target]}" <<<"$body")
 		[ "$n" -ge 10 ] || fail "${library##*/}: $target's kernel has $n vector instructions"
