@@ -71,7 +71,6 @@ bool reader::fill()
 {
 	if (in_word_)
 		keep(word_, end_);
-	before_ += static_cast<unsigned long long>(end_ - buffer_);
 	p_ = end_ = word_ = buffer_;
 	for (;;) {
 		ssize_t got = ::read(fd_, buffer_, size_);
@@ -155,9 +154,8 @@ bool reader::end_line(size_t &rows)
 // A byte that no number holds: names the word around it.
 bool reader::bad_byte()
 {
-	bool file_start =
-	    !in_word_ &&
-	    before_ + static_cast<unsigned long long>(p_ - buffer_) == 0;
+	// No byte of the file before this one.
+	bool file_start = line_ == 1 && !started_;
 	if (!in_word_) {
 		in_word_ = true;
 		word_ = p_;

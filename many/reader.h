@@ -57,7 +57,6 @@ class reader
 	char *buffer_;
 	size_t size_;
 	const char *p_, *end_;
-	unsigned long long before_ = 0; // bytes read before the buffer's
 	bool done_ = false;
 
 	// The line being read: its number, the words ended on it, and whether

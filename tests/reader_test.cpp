@@ -57,6 +57,10 @@ const test_case cases[] = {
     {"1 2 \xEF\xBB\xBF"
      "3\n",
      "1: '\\xef\\xbb\\xbf3' is not a decimal integer"},
+    {"\xEF\xBB\xBF 1 2 3\n",
+     "1: a UTF-8 byte-order mark starts the file, where a number must"},
+    {"1 2 3\n\xEF\xBB\xBF 1 2\n",
+     "2: '\\xef\\xbb\\xbf' is not a decimal integer"},
     {"1 2 7.5\n", "1: '7.5' is not a decimal integer"},
     // The bytes beside the digits, and digits with the top bit set, after
     // digits that are read eight at a time.
