@@ -86,9 +86,10 @@ target_link_libraries(orvane_quessel_ufuncs PRIVATE orvane_quessel_route orvane_
   -Wl,--push-state,--no-as-needed -l:libc.so.6 -Wl,--pop-state)
 target_compile_definitions(orvane_quessel_ufuncs PRIVATE
   ORVANE_QUESSEL_VERSION="${PROJECT_VERSION}")
-# Only the module's init function is exported, not the predicates too.
 target_compile_options(orvane_quessel_ufuncs PRIVATE -fvisibility=hidden)
-target_link_options(orvane_quessel_ufuncs PRIVATE LINKER:--exclude-libs,ALL)
+target_link_options(orvane_quessel_ufuncs PRIVATE
+  LINKER:--version-script=${python_dir}/ufuncs.map)
+set_property(TARGET orvane_quessel_ufuncs APPEND PROPERTY LINK_DEPENDS ${python_dir}/ufuncs.map)
 set_target_properties(orvane_quessel_ufuncs PROPERTIES
   OUTPUT_NAME _ufuncs LIBRARY_OUTPUT_DIRECTORY ${package})
 set(python_sources __init__.py __main__.py)
