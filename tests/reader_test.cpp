@@ -215,9 +215,9 @@ int interrupted(const test_case &c)
 			       std::to_string(columns[2][i]) + "\n";
 	close(in);
 	status = wait_for(writer);
-	if (got != c.want || questions.error()) {
-		printf("FAIL: interrupted reads: %s\n",
-		       strerror(questions.error()));
+	if (got != c.want || questions.error() || status != 0) {
+		printf("FAIL: interrupted reads: %s, the writer %d\n",
+		       strerror(questions.error()), status);
 		failed++;
 	}
 
