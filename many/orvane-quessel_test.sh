@@ -75,6 +75,12 @@ check 1 '' "$name: unknown option '-x'\n$usage" orvane -x
 check 1 '' "$name: $f/none: No such file or directory\n" orvane "$f/none"
 check 1 '' "$name: $f: Is a directory\n" orvane "$f"
 check 1 '' "$name: /proc/self/mem: Input/output error\n" orvane /proc/self/mem
+# A name past any the system takes: the message is cut to its first 8191
+# bytes, one whose whole is 8192 bytes too.
+for n in 8155 9000; do
+	long=$(printf "%${n}s" | tr ' ' a) message="$name: $long: File name too long\n"
+	check 1 '' "${message:0:8191}" orvane "$long"
+done
 cp "$steps" "$f/secret" && chmod 000 "$f/secret"
 if [ "$(id -u)" = 0 ]; then
 	nodac=1 check 1 '' "$name: $f/secret: Permission denied\n" orvane "$f/secret"
