@@ -115,6 +115,9 @@ limit=1 check 1 "$(printf '1\\n%.0s' {1..512})" "$name: write error: File too la
 in=$steps to=closed check 1 '' "$name: write error: Bad file descriptor\n" orvane
 in=$f/empty to=closed check 0 '' '' orvane
 to=eio check 1 '1\n0\n' "$name: write error: Input/output error\n" orvane "$steps"
+# A close that fails is told even with nothing written: only a descriptor
+# that was never open is no loss.
+in=$f/empty to=eio check 1 '' "$name: write error: Input/output error\n" orvane
 to=broken check 141 '' '' orvane "$f/many"
 # Python ignores SIGPIPE whatever it inherits, and the package restores it.
 if [ -n "${python-}" ]; then
