@@ -126,4 +126,17 @@ else
 	to=broken sigpipe=ignore check 1 '' "$name: write error: Broken pipe\n" orvane "$f/many"
 fi
 
+# Memory that runs out: just below the least the program answers in, what it
+# could not have is said. Natively and unsanitized only, where the least is
+# the program's own.
+if [ -z "${python-}${EMULATOR-}${MEMCHECK-}" ] && [ "${SANITIZED-0}" = 0 ]; then
+	answers() { (ulimit -v "$1" && exec "$prog" orvane "$steps") 2>/dev/null; }
+	low=0 high=1048576
+	while [ $((high - low)) -gt 4 ]; do
+		mid=$(((low + high) / 2))
+		if [ "$(answers $mid)" = "$(printf '1\n0')" ]; then high=$mid; else low=$mid; fi
+	done
+	vmem=$low check 1 '' "$name: out of memory\n" orvane "$steps"
+fi
+
 finish

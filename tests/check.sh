@@ -6,6 +6,7 @@
 # outputs (printf %b strings). Standard input is /dev/null, or FILE with
 # in=FILE. Prefix a case with as=NAME to run the program under another
 # argv[0], with limit=KB to limit the size of the files it writes, with
+# vmem=KB to limit its memory, with
 # nodac=1 to run it, as root, without the power to read any file, or with
 # to=FILE
 # (to=closed) to redirect (close) its standard output, or to=broken to make
@@ -37,6 +38,7 @@ check() {
 	(
 		exec <"${in-/dev/null}"
 		[ -z "${limit-}" ] || ulimit -f "$limit"
+		[ -z "${vmem-}" ] || ulimit -v "$vmem"
 		case ${to-} in
 		'' | eio) exec >"$tmp/out" ;;
 		closed) exec >&- ;;
@@ -79,8 +81,8 @@ check() {
 		return
 	fi
 	failed=$((failed + 1))
-	printf 'FAIL:%s%s%s%s%s%s' "${as+ as=$as}" "${in+ in=$in}" "${limit+ limit=$limit}" \
-		"${nodac+ nodac=$nodac}" "${to+ to=$to}" "${sigpipe+ sigpipe=$sigpipe}"
+	printf 'FAIL:%s%s%s%s%s%s%s' "${as+ as=$as}" "${in+ in=$in}" "${limit+ limit=$limit}" \
+		"${vmem+ vmem=$vmem}" "${nodac+ nodac=$nodac}" "${to+ to=$to}" "${sigpipe+ sigpipe=$sigpipe}"
 	printf ' %q' "$@"
 	printf '\n  status %s, want %s\n' "$status" "$want_status"
 	printf '  stdout %s, want %s\n' "$(show out)" "$(show want_out)"
