@@ -151,10 +151,10 @@ class bits
 };
 
 // Standard output closed, as a lost answer reports it. A descriptor that
-// was never open lost nothing if nothing was written to it.
-int finish(const char *name, bool wrote, int error)
+// was never open lost nothing: a write to it would have failed first.
+int finish(const char *name, int error)
 {
-	if (!error && close(1) != 0 && (wrote || errno != EBADF))
+	if (!error && close(1) != 0 && errno != EBADF)
 		error = errno;
 	if (!error)
 		return 0;
@@ -203,8 +203,7 @@ int answer(const tool &t, int fd, const char *where, const char *name)
 	}
 	free(buffer);
 	free(numbers);
-	return status ? status
-	              : finish(name, held.count() > 0, held.write_to(1));
+	return status ? status : finish(name, held.write_to(1));
 }
 
 } // namespace
@@ -222,7 +221,7 @@ int route(int n, const char *const *args, const char *name,
 			int length =
 			    snprintf(text, sizeof text, usage, invocation);
 			return finish(
-			    name, true,
+			    name,
 			    write_all(1, text, static_cast<size_t>(length)));
 		}
 		if (options && !strcmp(a, "--")) {
