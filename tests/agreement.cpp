@@ -314,8 +314,11 @@ long long decided_mostly()
 		a[6][i] = pick(0, 1LL << 29);
 		for (int k = 0; k < 4; k++)
 			r[k][i] = scaled(1, 29);
+		// Half of them with a bound at 0 or 360 degrees, the turn's
+		// ends of the filter's table.
 		r[4][i] = pick(0, 359);
-		r[5][i] = pick(0, 360);
+		r[5][i] = next() & 1 ? pick(0, 360)
+		                     : 2 * std::min(r[4][i], 360 - r[4][i]);
 	}
 	long long failed = 0;
 	for (size_t k = 0; const char *target = orvane_many_build(k); k++) {
