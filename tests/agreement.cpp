@@ -339,6 +339,18 @@ long long decided_mostly()
 			    target, n, approaches, radars);
 			failed++;
 		}
+		// And the count is kept: a facing beyond the filter's range
+		// leaves every question.
+		static long long away[n];
+		std::fill(away, away + n, 1000);
+		before = simd::left_total;
+		quessel_many(n, r[0], r[1], r[2], r[3], away, r[5], got);
+		if (simd::left_total - before != n) {
+			printf("%s: of %zu questions facing 1000 degrees, "
+			       "quessel's filter leaves %llu\n",
+			       target, n, simd::left_total - before);
+			failed++;
+		}
 	}
 	orvane_many_pin(nullptr);
 	quessel_many_pin(nullptr);
