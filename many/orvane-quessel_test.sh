@@ -61,6 +61,8 @@ help="$($EMULATOR "$prog" --help)"
 in=$radar check 0 '1\n0\n' '' orvane "$steps"
 in=$steps check 0 '1\n0\n' '' orvane
 in=$steps check 0 '1\n0\n' '' orvane -
+# With standard input closed, a FILE opened as descriptor 0.
+in=closed check 0 '1\n0\n' '' orvane "$steps"
 cp "$radar" "$f/-r"
 cd "$f" && check 0 '1\n' '' quessel -- -r && cd - >/dev/null
 check 0 "$help\n" '' --help

@@ -4,8 +4,8 @@
 #
 # runs $prog with ARGs and wants that exit status and, byte for byte, those
 # outputs (printf %b strings). Standard input is /dev/null, or FILE with
-# in=FILE. Prefix a case with as=NAME to run the program under another
-# argv[0], with limit=KB to limit the size of the files it writes, with
+# in=FILE (in=closed closes it). Prefix a case with as=NAME to run the
+# program under another argv[0], with limit=KB to limit the size of the files it writes, with
 # vmem=KB to limit its memory, with
 # nodac=1 to run it, as root, without the power to read any file, or with
 # to=FILE
@@ -36,7 +36,7 @@ check() {
 	fi
 	: >"$tmp/out"
 	(
-		exec <"${in-/dev/null}"
+		if [ "${in-}" = closed ]; then exec <&-; else exec <"${in-/dev/null}"; fi
 		[ -z "${limit-}" ] || ulimit -f "$limit"
 		[ -z "${vmem-}" ] || ulimit -v "$vmem"
 		case ${to-} in
