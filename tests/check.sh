@@ -5,10 +5,9 @@
 # runs $prog with ARGs and wants that exit status and, byte for byte, those
 # outputs (printf %b strings). Standard input is /dev/null, or FILE with
 # in=FILE (in=closed closes it). Prefix a case with as=NAME to run the
-# program under another argv[0], with limit=KB to limit the size of the files it writes, with
-# vmem=KB to limit its memory, with
-# nodac=1 to run it, as root, without the power to read any file, or with
-# to=FILE
+# program under another argv[0], with limit=KB to limit the size of the
+# files it writes, with vmem=KB to limit its memory, with nodac=1 to run
+# it, as root, without the power to read any file, or with to=FILE
 # (to=closed) to redirect (close) its standard output, or to=broken to make
 # it a pipe whose reader has gone, with
 # SIGPIPE at its default or, given sigpipe=ignore, ignored, or to=eio to make
