@@ -90,16 +90,10 @@ const test_case cases[] = {
      "64-bit range"},
 };
 
-// Every way of reading text: its questions, or where and why it stopped.
-std::string read_all(int fd, const std::string &text, size_t size, size_t max)
+// What a reader hands back, max questions at a time: the questions, or
+// where and why it stopped.
+std::string questions_in(many::reader &in, size_t max)
 {
-	if (ftruncate(fd, 0) ||
-	    pwrite(fd, text.data(), text.size(), 0) !=
-	        static_cast<ssize_t>(text.size()) ||
-	    lseek(fd, 0, SEEK_SET))
-		abort();
-	std::vector<char> buffer(size + many::reader::slack);
-	many::reader in(fd, 3, "trio", buffer.data(), size);
 	std::vector<long long> numbers(3 * max);
 	long long *columns[] = {&numbers[0], &numbers[max], &numbers[2 * max]};
 	std::string got;
@@ -112,6 +106,19 @@ std::string read_all(int fd, const std::string &text, size_t size, size_t max)
 	return in.fault_line()
 	           ? std::to_string(in.fault_line()) + ": " + in.why()
 	           : got;
+}
+
+// Every way of reading text: its questions, or where and why it stopped.
+std::string read_all(int fd, const std::string &text, size_t size, size_t max)
+{
+	if (ftruncate(fd, 0) ||
+	    pwrite(fd, text.data(), text.size(), 0) !=
+	        static_cast<ssize_t>(text.size()) ||
+	    lseek(fd, 0, SEEK_SET))
+		abort();
+	std::vector<char> buffer(size + many::reader::slack);
+	many::reader in(fd, 3, "trio", buffer.data(), size);
+	return questions_in(in, max);
 }
 
 // Questions of every length of digits, with signs, leading zeros and runs
@@ -205,14 +212,7 @@ int interrupted(const test_case &c)
 	pid_t writer = slowly(&in, true, c.text);
 	std::vector<char> buffer(4096 + many::reader::slack);
 	many::reader questions(in, 3, "trio", buffer.data(), 4096);
-	std::vector<long long> numbers(3 * 100);
-	long long *columns[] = {&numbers[0], &numbers[100], &numbers[200]};
-	std::string got;
-	while (size_t n = questions.read(columns, 100))
-		for (size_t i = 0; i < n; i++)
-			got += std::to_string(columns[0][i]) + " " +
-			       std::to_string(columns[1][i]) + " " +
-			       std::to_string(columns[2][i]) + "\n";
+	std::string got = questions_in(questions, 100);
 	close(in);
 	status = wait_for(writer);
 	if (got != c.want || questions.error() || status != 0) {
