@@ -169,6 +169,7 @@ int wait_for(pid_t child)
 pid_t slowly(int *end, bool writes, const std::string &text)
 {
 	int ends[2];
+	*end = -1;
 	if (pipe(ends))
 		return -1;
 	pid_t child = fork();
