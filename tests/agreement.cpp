@@ -213,21 +213,35 @@ void extreme(long long *v, int n)
 }
 
 // The cases of each tool in columns, a block at a time, and the answers of
-// its predicate, one question at a time, with the floating-point flags
-// they raised.
+// its predicate, one question at a time.
 struct block {
 	static constexpr size_t most = 4099;
 	long long columns[7][most];
 	bool want[most];
-	int flags;
 };
 
+// Every flag but inexact, which the predicates raise and numpy ignores:
+// none of them may be raised, one question at a time or many.
 constexpr int raised = FE_DIVBYZERO | FE_INVALID | FE_OVERFLOW | FE_UNDERFLOW;
+
+// Every lane of the vector registers a NaN, as a caller may leave them:
+// whatever lanes a compiler adds to a step must raise no flag of their own.
+inline void dirty()
+{
+#if defined(__x86_64__)
+	__asm__ volatile(".irp r,0,1,2,3,4,5,6,7,8,9,10,11,12,13,14,15\n\t"
+	                 "pcmpeqd %%xmm\\r, %%xmm\\r\n\t"
+	                 ".endr" ::
+	                     : "xmm0", "xmm1", "xmm2", "xmm3", "xmm4", "xmm5",
+	                       "xmm6", "xmm7", "xmm8", "xmm9", "xmm10", "xmm11",
+	                       "xmm12", "xmm13", "xmm14", "xmm15");
+#endif
+}
 
 // Each build of a batch function that this processor runs against its
 // predicate, on the block from several offsets, odd lengths among them:
-// the same answers, nothing written past them, and no flag that the
-// predicate did not raise. The build named first is left in use.
+// the same answers, nothing written past them, and no flag. The build
+// named first is left in use.
 template <typename Many>
 long long agree_many(const char *name, const char *(*build)(size_t),
                      const char *(*pin)(const char *), block &b, size_t n,
@@ -241,6 +255,7 @@ long long agree_many(const char *name, const char *(*build)(size_t),
 			size_t length = n - offset - (n - offset) % 2 * (k % 2);
 			got[length] = true;
 			feclearexcept(FE_ALL_EXCEPT);
+			dirty();
 			many(length, b, offset, got);
 			int flags = fetestexcept(raised);
 			for (size_t i = 0; i < length && failed < 5; i++)
@@ -254,7 +269,7 @@ long long agree_many(const char *name, const char *(*build)(size_t),
 					       got[i], b.want[offset + i]);
 					failed++;
 				}
-			if (!got[length] || (flags & ~b.flags)) {
+			if (!got[length] || flags) {
 				printf("%s_many, %s: %s\n", name, target,
 				       got[length] ? "raised a flag"
 				                   : "wrote past its answers");
@@ -268,21 +283,26 @@ long long agree_many(const char *name, const char *(*build)(size_t),
 
 long long agree_blocks(block &approaches, block &radars, size_t n)
 {
+	long long failed = 0;
 	feclearexcept(FE_ALL_EXCEPT);
 	for (size_t i = 0; i < n; i++) {
 		const auto &a = approaches.columns;
+		dirty();
 		approaches.want[i] = orvane(a[0][i], a[1][i], a[2][i], a[3][i],
 		                            a[4][i], a[5][i], a[6][i]);
 	}
-	approaches.flags = fetestexcept(raised);
+	if (fetestexcept(raised) && ++failed)
+		printf("orvane: raised a flag\n");
 	feclearexcept(FE_ALL_EXCEPT);
 	for (size_t i = 0; i < n; i++) {
 		const auto &r = radars.columns;
+		dirty();
 		radars.want[i] = quessel(r[0][i], r[1][i], r[2][i], r[3][i],
 		                         r[4][i], r[5][i]);
 	}
-	radars.flags = fetestexcept(raised);
-	return agree_many("orvane", orvane_many_build, orvane_many_pin,
+	if (fetestexcept(raised) && ++failed)
+		printf("quessel: raised a flag\n");
+	return failed + agree_many("orvane", orvane_many_build, orvane_many_pin,
 	                  approaches, n,
 	                  [](size_t length, block &b, size_t at, bool *got) {
 		                  auto &c = b.columns;
