@@ -23,8 +23,9 @@ bool orvane(long long start_x, long long start_y, long long end_x,
             long long end_y, long long center_x, long long center_y,
             long long radius);
 
-// answers[i] = orvane(start_x[i], ..., radius[i]) for each i below n, on
-// arrays of any alignment; answers may not overlap the inputs.
+// answers[i] = orvane(start_x[i], ..., radius[i]) for each i below n, for
+// any n a size_t holds, on arrays of any alignment; answers may not
+// overlap the inputs.
 void orvane_many(size_t n, const long long *start_x, const long long *start_y,
                  const long long *end_x, const long long *end_y,
                  const long long *center_x, const long long *center_y,

@@ -70,7 +70,7 @@ void many(size_t n, const long long *start_x, const long long *start_y,
 	};
 	for (size_t start = 0; start < n; start += simd::left_over::span) {
 		const size_t end = std::min(n, start + simd::left_over::span);
-		simd::left_over left;
+		simd::left_over left(start);
 		size_t i = start;
 		for (; i + lanes <= end; i += lanes) {
 			const auto at = [&](const long long *p) HWY_ATTR {
@@ -163,7 +163,7 @@ void many(size_t n, const long long *start_x, const long long *start_y,
 		            {start_x, start_y, end_x, end_y, center_x, center_y,
 		             radius});
 		for (size_t k = 0; k < left.count; k++) {
-			size_t j = left.at[k];
+			size_t j = left[k];
 			answers[j] =
 			    orvane(start_x[j], start_y[j], end_x[j], end_y[j],
 			           center_x[j], center_y[j], radius[j]);

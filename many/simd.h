@@ -76,11 +76,24 @@ inline std::atomic<unsigned long long> left_total{0};
 // The questions of a span that a kernel leaves to the one-question
 // predicate, to be answered after the span in a loop of their own: a
 // branch out of the vector loop for each would cost more than the
-// predicate itself.
+// predicate itself. Each is kept by its place in the span, which a count
+// of questions of any size leaves small.
 struct left_over {
 	static constexpr size_t span = 256;
-	uint32_t at[span];
+	const size_t start;
+	uint16_t at[span];
 	size_t count = 0;
+	static_assert(span - 1 <= UINT16_MAX);
+
+	explicit left_over(size_t first) : start(first)
+	{
+	}
+
+	// The k-th question left, by its place among all.
+	size_t operator[](size_t k) const
+	{
+		return start + at[k];
+	}
 
 	// The vector at i, of up to 8 lanes: answers as yes has them, as
 	// Highway stores a mask's bits, and each lane whose bit in decided is
@@ -93,7 +106,7 @@ struct left_over {
 		if (decided[0] == (1u << lanes) - 1)
 			return;
 		for (size_t j = 0; j < lanes; j++) {
-			at[count] = static_cast<uint32_t>(i + j);
+			at[count] = static_cast<uint16_t>(i - start + j);
 			count += !(decided[0] >> j & 1);
 		}
 	}
@@ -106,7 +119,7 @@ struct left_over {
 	            std::initializer_list<const long long *> columns)
 	{
 		for (; i < end; i++)
-			at[count++] = static_cast<uint32_t>(i);
+			at[count++] = static_cast<uint16_t>(i - start);
 		size_t to = end + span < n ? end + span : n;
 		if (!count)
 			return;

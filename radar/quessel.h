@@ -16,8 +16,9 @@ extern "C" {
 bool quessel(long long x, long long y, long long radar_x, long long radar_y,
              long long radar_dir, long long radar_angle);
 
-// answers[i] = quessel(x[i], ..., radar_angle[i]) for each i below n, on
-// arrays of any alignment; answers may not overlap the inputs.
+// answers[i] = quessel(x[i], ..., radar_angle[i]) for each i below n, for
+// any n a size_t holds, on arrays of any alignment; answers may not
+// overlap the inputs.
 void quessel_many(size_t n, const long long *x, const long long *y,
                   const long long *radar_x, const long long *radar_y,
                   const long long *radar_dir, const long long *radar_angle,

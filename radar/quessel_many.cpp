@@ -87,7 +87,7 @@ void many(size_t n, const long long *x, const long long *y,
 	const auto margin_factor = hn::Set(df, 1e-10), none = hn::Zero(df);
 	for (size_t start = 0; start < n; start += simd::left_over::span) {
 		const size_t end = std::min(n, start + simd::left_over::span);
-		simd::left_over left;
+		simd::left_over left(start);
 		size_t i = start;
 		for (; i + lanes <= end; i += lanes) {
 			const auto at = [&](const long long *p) HWY_ATTR {
@@ -177,7 +177,7 @@ void many(size_t n, const long long *x, const long long *y,
 		// quessel's exact steps, where the offsets fit; quessel
 		// itself for its 128-bit ones.
 		for (size_t k = 0; k < left.count; k++) {
-			size_t j = left.at[k];
+			size_t j = left[k];
 			long long ox, oy;
 			answers[j] =
 			    __builtin_sub_overflow(x[j], radar_x[j], &ox) ||
