@@ -7,7 +7,7 @@
 // back in alternating order, so that load elsewhere slows both alike.
 //
 //   build-bench/bench/batch_bench
-#include "simd.h"
+#include "dispatch.h"
 
 #include <orvane.h>
 #include <quessel.h>

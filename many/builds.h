@@ -2,7 +2,9 @@
 // include once Highway is done with it, with BATCH naming the tool: its
 // kernel is BATCH_batch::N_TARGET::many, its loop of one question at a
 // time each, their type kernel; this defines BATCH_many_build and
-// BATCH_many_pin (many/simd.h), and chosen, for BATCH_many to call.
+// BATCH_many_pin (dispatch.h), and chosen, for BATCH_many to call.
+#include "dispatch.h"
+
 #define BATCH_JOIN(a, b) a##b
 #define BATCH_NAME(a, b) BATCH_JOIN(a, b)
 
@@ -12,22 +14,19 @@ namespace
 constexpr simd::build<kernel> builds[] = {
 #if ORVANE_QUESSEL_SIMD
 #if HWY_TARGETS & HWY_AVX3
-    {"avx512", [] { return simd::x86().avx512; },
-     BATCH_NAME(BATCH, _batch)::N_AVX3::many},
+    {"avx512", simd::needs::avx512, BATCH_NAME(BATCH, _batch)::N_AVX3::many},
 #endif
 #if HWY_TARGETS & HWY_AVX2
-    {"avx2", [] { return simd::x86().avx2; },
-     BATCH_NAME(BATCH, _batch)::N_AVX2::many},
+    {"avx2", simd::needs::avx2, BATCH_NAME(BATCH, _batch)::N_AVX2::many},
 #endif
 #if HWY_TARGETS & HWY_SSE4
-    {"sse4", [] { return simd::x86().sse4; },
-     BATCH_NAME(BATCH, _batch)::N_SSE4::many},
+    {"sse4", simd::needs::sse4, BATCH_NAME(BATCH, _batch)::N_SSE4::many},
 #endif
 #if HWY_TARGETS & HWY_NEON
-    {"neon", simd::always, BATCH_NAME(BATCH, _batch)::N_NEON::many},
+    {"neon", simd::needs::nothing, BATCH_NAME(BATCH, _batch)::N_NEON::many},
 #endif
 #endif
-    {"each", simd::always, each},
+    {"each", simd::needs::nothing, each},
 };
 
 simd::dispatch<kernel, sizeof builds / sizeof *builds> chosen(builds);

@@ -1,8 +1,6 @@
-// The run-time choice among the builds of a batch function's kernel: each
-// library builds its kernel once for every target named below that this
-// compiler and architecture allow, and the first call takes the best one
-// the processor runs. Tests and benchmarks may pin another through the
-// functions declared at the end.
+// What every build of a batch kernel shares around its lanes: the answers
+// of a vector stored, and the questions a span leaves to the one-question
+// predicate noted and answered after it.
 #pragma once
 
 #include <atomic>
@@ -10,51 +8,9 @@
 #include <cstdint>
 #include <cstring>
 #include <initializer_list>
-#if defined(__x86_64__)
-#include <cpuid.h>
-#endif
 
 namespace simd
 {
-
-#if defined(__x86_64__)
-// What each of Highway's x86 targets is built with, as its target
-// attributes name them, and the system's saving of the registers it uses.
-struct x86_features {
-	bool sse4, avx2, avx512;
-};
-
-inline x86_features x86()
-{
-	unsigned a, b, c, d, b7 = 0, c7, d7;
-	if (!__get_cpuid(1, &a, &b, &c, &d))
-		return {false, false, false};
-	unsigned long long xcr0 = 0;
-	if (c & bit_OSXSAVE) {
-		unsigned lo, hi;
-		__asm__("xgetbv" : "=a"(lo), "=d"(hi) : "c"(0));
-		xcr0 = static_cast<unsigned long long>(hi) << 32 | lo;
-	}
-	bool sse4 = (d & bit_SSE2) && (c & bit_SSSE3) && (c & bit_SSE4_1) &&
-	            (c & bit_SSE4_2) && (c & bit_PCLMUL) && (c & bit_AES);
-	if (__get_cpuid_max(0, nullptr) >= 7)
-		__cpuid_count(7, 0, a, b7, c7, d7);
-	// XCR0: the SSE and AVX halves; then AVX-512's mask and upper
-	// registers.
-	bool avx2 = sse4 && (c & bit_AVX) && (c & bit_FMA) && (c & bit_F16C) &&
-	            (b7 & bit_AVX2) && (b7 & bit_BMI) && (b7 & bit_BMI2) &&
-	            (xcr0 & 0x6) == 0x6;
-	bool avx512 = avx2 && (b7 & bit_AVX512F) && (b7 & bit_AVX512VL) &&
-	              (b7 & bit_AVX512DQ) && (b7 & bit_AVX512BW) &&
-	              (xcr0 & 0xE0) == 0xE0;
-	return {sse4, avx2, avx512};
-}
-#endif
-
-inline bool always()
-{
-	return true;
-}
 
 // Lane j's bit of bits, as Highway stores a mask, to out[j] as a bool, for
 // up to 8 lanes: byte j of the spread picks bit j, then is made 0 or 1
@@ -85,7 +41,7 @@ struct left_over {
 	size_t count = 0;
 	static_assert(span - 1 <= UINT16_MAX);
 
-	explicit left_over(size_t first) : start(first)
+	explicit left_over(size_t first) : start(first), at{}
 	{
 	}
 
@@ -130,75 +86,4 @@ struct left_over {
 	}
 };
 
-// A build of a kernel K: its target's name, and whether this processor
-// runs it.
-template <typename K> struct build {
-	const char *name;
-	bool (*runs)();
-	K kernel;
-};
-
-// The builds of one kernel, best first, the last one that every processor
-// runs; the chosen one is kept once found.
-template <typename K, size_t N> class dispatch
-{
-      public:
-	explicit constexpr dispatch(const build<K> (&builds)[N])
-	    : builds_(builds)
-	{
-	}
-
-	K kernel()
-	{
-		K k = chosen_.load(std::memory_order_relaxed);
-		if (!k) {
-			k = find(nullptr)->kernel;
-			chosen_.store(k, std::memory_order_relaxed);
-		}
-		return k;
-	}
-
-	// The build named, if it is here and this processor runs it, is used
-	// from now on; its name, or null. The best build for a null name.
-	const char *pin(const char *name)
-	{
-		const build<K> *b = find(name);
-		if (!b)
-			return nullptr;
-		chosen_.store(b->kernel, std::memory_order_relaxed);
-		return b->name;
-	}
-
-	// The name of the i-th build, best first, that this processor runs;
-	// null past the last.
-	const char *name(size_t i) const
-	{
-		for (const build<K> &b : builds_)
-			if (b.runs() && i-- == 0)
-				return b.name;
-		return nullptr;
-	}
-
-      private:
-	const build<K> *find(const char *name) const
-	{
-		for (const build<K> &b : builds_)
-			if ((!name || !strcmp(name, b.name)) && b.runs())
-				return &b;
-		return nullptr;
-	}
-
-	const build<K> (&builds_)[N];
-	std::atomic<K> chosen_{nullptr};
-};
-
 } // namespace simd
-
-// For the tests and benchmarks: the builds of each batch function that
-// this processor runs, and the one it uses, pinned by name.
-extern "C" {
-const char *orvane_many_build(size_t i);
-const char *orvane_many_pin(const char *name);
-const char *quessel_many_build(size_t i);
-const char *quessel_many_pin(const char *name);
-}

@@ -7,6 +7,7 @@
 // Usage: agreement [CASES [SEED]]
 #include "reference.h"
 
+#include "dispatch.h"
 #include "simd.h"
 
 #include <algorithm>
@@ -302,7 +303,8 @@ long long agree_blocks(block &approaches, block &radars, size_t n)
 	}
 	if (fetestexcept(raised) && ++failed)
 		printf("quessel: raised a flag\n");
-	return failed + agree_many("orvane", orvane_many_build, orvane_many_pin,
+	return failed +
+	       agree_many("orvane", orvane_many_build, orvane_many_pin,
 	                  approaches, n,
 	                  [](size_t length, block &b, size_t at, bool *got) {
 		                  auto &c = b.columns;

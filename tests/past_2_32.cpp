@@ -73,22 +73,24 @@ bool ask(int tool, const long long *const *c, size_t i)
 
 // The same pages of fd at every block of [from, to), and where a part of a
 // block is left, fresh memory.
-bool map_again(char *from, char *to, int fd, size_t block)
+bool map_again(char *from, const char *to, int fd, size_t block)
 {
 	for (; from + block <= to; from += block)
 		if (mmap(from, block, PROT_READ | PROT_WRITE,
-		         MAP_SHARED | MAP_FIXED | MAP_POPULATE, fd, 0) == MAP_FAILED)
+		         MAP_SHARED | MAP_FIXED | MAP_POPULATE, fd,
+		         0) == MAP_FAILED)
 			return false;
-	return from == to ||
-	       mmap(from, static_cast<size_t>(to - from), PROT_READ | PROT_WRITE,
-	            MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED, -1, 0) != MAP_FAILED;
+	return from == to || mmap(from, static_cast<size_t>(to - from),
+	                          PROT_READ | PROT_WRITE,
+	                          MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED, -1,
+	                          0) != MAP_FAILED;
 }
 
 int block_of(size_t bytes)
 {
 	int fd = memfd_create("past_2_32", MFD_CLOEXEC);
 	return fd >= 0 && ftruncate(fd, static_cast<off_t>(bytes)) == 0 ? fd
-	                                                                 : -1;
+	                                                                : -1;
 }
 
 } // namespace
@@ -122,10 +124,11 @@ int main()
 	// centre on its start, which no step nears; quessel's width below -1,
 	// which holds nothing.
 	int fill = block_of(filler * 8), held = block_of(answer_block);
-	auto *f = fill < 0 ? nullptr
-	                   : static_cast<long long *>(
-	                         mmap(nullptr, filler * 8, PROT_WRITE,
-	                              MAP_SHARED, fill, 0));
+	auto *f =
+	    fill < 0
+	        ? nullptr
+	        : static_cast<long long *>(mmap(nullptr, filler * 8, PROT_WRITE,
+	                                        MAP_SHARED, fill, 0));
 	if (!f || f == MAP_FAILED || held < 0 ||
 	    !map_again(reinterpret_cast<char *>(values + 7 * sample),
 	               reinterpret_cast<char *>(values + (size_t{1} << 32)),
@@ -156,15 +159,16 @@ int main()
 		if (tool == 0)
 			orvane_many(n, columns[0], columns[1], columns[2],
 			            columns[3], columns[4], columns[5],
-			            columns[6], reinterpret_cast<bool *>(answers));
+			            columns[6],
+			            reinterpret_cast<bool *>(answers));
 		else
 			quessel_many(n, columns[0], columns[1], columns[2],
 			             columns[3], columns[4], columns[5],
 			             reinterpret_cast<bool *>(answers));
 		const char *name = tool == 0 ? "orvane_many" : "quessel_many";
 		for (size_t first : {size_t{0}, size_t{1} << 32})
-			for (size_t i = first; i < first + (first ? past : sample);
-			     i++) {
+			for (size_t i = first;
+			     i < first + (first ? past : sample); i++) {
 				unsigned char want = ask(tool, columns, i);
 				if (answers[i] != want && failed++ < 10)
 					printf("%s: question %zu: got %d, want "
