@@ -72,6 +72,14 @@ check 1 '' "$help\n"
 check 1 '' "$name: unknown tool 'radar': choose orvane or quessel\n$usage" radar "$radar"
 check 1 '' "$name: extra operand '$radar': one FILE at most\n$usage" orvane "$steps" "$radar"
 check 1 '' "$name: unknown option '-x'\n$usage" orvane -x
+# A tool is named whole; -- ends the options, so that a FILE named --help
+# is read; a --help that cannot be written is a failure.
+for tool in o orv ''; do
+	check 1 '' "$name: unknown tool '$tool': choose orvane or quessel\n$usage" "$tool" "$steps"
+done
+cp "$steps" "$f/--help"
+cd "$f" && check 0 '1\n0\n' '' orvane -- --help && cd - >/dev/null
+to=/dev/full check 1 '' "$name: write error: No space left on device\n" --help
 
 # A FILE that cannot be read, and what is read but fails.
 check 1 '' "$name: $f/none: No such file or directory\n" orvane "$f/none"
@@ -127,6 +135,34 @@ if [ -n "${python-}" ]; then
 else
 	to=broken sigpipe=ignore check 1 '' "$name: write error: Broken pipe\n" orvane "$f/many"
 fi
+
+# An interrupt or a termination ends a run whose input is still open, at
+# once and by the signal, as for any program, the Python door too, whose
+# run holds no GIL to take a handler's exception with.
+for sig in INT TERM; do
+	mkfifo "$f/held.$sig" || exit 1
+	env --default-signal=INT $EMULATOR "$prog" orvane "$f/held.$sig" 2>"$f/said" &
+	pid=$!
+	# Opened only once the run opens it too, and held open.
+	exec 5>"$f/held.$sig"
+	kill -s $sig $pid
+	# Ended, or killed after ten seconds.
+	for ((i = 0; i < 100; i++)); do
+		state=$(cut -d' ' -f3 /proc/$pid/stat 2>/dev/null)
+		[ -n "$state" ] && [ "$state" != Z ] || break
+		sleep 0.1
+	done
+	kill -KILL $pid 2>/dev/null
+	wait $pid
+	status=$?
+	exec 5>&-
+	if [ $status = $((128 + $(kill -l $sig))) ] && [ ! -s "$f/said" ]; then
+		passed=$((passed + 1))
+	else
+		failed=$((failed + 1))
+		echo "FAIL: SIG$sig with the input open: status $status, said: $(cat "$f/said")"
+	fi
+done
 
 # Memory that runs out: just below the least the program answers in, what it
 # could not have is said. Natively and unsanitized only, where the least is

@@ -163,6 +163,16 @@ if(no_dask)
   endif()
   message(STATUS "${no_dask}: only the dask test is skipped")
 endif()
+# So is hypothesis, by the test of every layout.
+execute_process(COMMAND ${Python3_EXECUTABLE} -c "import hypothesis"
+                RESULT_VARIABLE no_hypothesis OUTPUT_QUIET ERROR_QUIET)
+if(no_hypothesis)
+  set(no_hypothesis "hypothesis not found (Debian: python3-hypothesis)")
+  if(ORVANE_QUESSEL_PYTHON STREQUAL "ON")
+    message(FATAL_ERROR "ORVANE_QUESSEL_PYTHON is ON, but ${no_hypothesis}")
+  endif()
+  message(STATUS "${no_hypothesis}: only the layouts test is skipped")
+endif()
 # Like the programs: libc and libm alone, and nothing exported but the
 # module's init function, none of the predicates of the libraries it holds.
 add_test(NAME python_lean COMMAND bash ${PROJECT_SOURCE_DIR}/tests/lean_test.sh ${READELF}
@@ -170,7 +180,7 @@ add_test(NAME python_lean COMMAND bash ${PROJECT_SOURCE_DIR}/tests/lean_test.sh 
 set_tests_properties(python_lean PROPERTIES SKIP_RETURN_CODE 77 ENVIRONMENT EXPORTS=PyInit__ufuncs)
 set(python_env PYTHONPATH=${PROJECT_BINARY_DIR}/python PYTHONDONTWRITEBYTECODE=1
     STRACE=$<$<BOOL:${STRACE}>:${STRACE}> ORVANE_QUESSEL_VERSION=${PROJECT_VERSION})
-foreach(group ufuncs dask)
+foreach(group ufuncs layouts dask)
   add_test(NAME python_${group}
            COMMAND ${Python3_EXECUTABLE} ${PROJECT_SOURCE_DIR}/tests/python_test.py ${group})
   set_tests_properties(python_${group} PROPERTIES SKIP_RETURN_CODE 77 ENVIRONMENT "${python_env}")

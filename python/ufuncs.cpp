@@ -1,7 +1,8 @@
 // The predicates as numpy ufuncs, one loop each, for int64 only: numpy's
 // safe casting then brings smaller integers up and refuses floats, strings
 // and unsigned 64-bit values instead of converting them. numpy releases
-// the GIL around these loops, since no Python object passes through them.
+// the GIL around these loops, which take numpy's raw buffers alone and call
+// nothing of Python's.
 #define PY_SSIZE_T_CLEAN
 #define NPY_NO_DEPRECATED_API NPY_1_7_API_VERSION
 #include <Python.h>
@@ -171,6 +172,17 @@ const ufunc ufuncs[] = {
      distance_doc},
 };
 
+// Runs f with the GIL released: f takes plain C data alone, captured by
+// value, so that no Python object and no call of Python's C API can be
+// reached from it.
+template <typename F> auto without_gil(F f) -> decltype(f())
+{
+	PyThreadState *state = PyEval_SaveThread();
+	auto result = f();
+	PyEval_RestoreThread(state);
+	return result;
+}
+
 // python3 -m orvane_quessel: the program orvane-quessel's run, on the
 // operands in a list of str, without the GIL.
 PyObject *file_route(PyObject *, PyObject *list)
@@ -197,12 +209,12 @@ PyObject *file_route(PyObject *, PyObject *list)
 	if (!args)
 		PyErr_NoMemory();
 	else if (bytes) {
-		PyThreadState *state = PyEval_SaveThread();
-		int done =
-		    many::route(static_cast<int>(n), args, "orvane_quessel",
-		                "python3 -m orvane_quessel");
-		PyEval_RestoreThread(state);
-		status = PyLong_FromLong(done);
+		int count = static_cast<int>(n);
+		const char *const *operands = args;
+		status = PyLong_FromLong(without_gil([count, operands] {
+			return many::route(count, operands, "orvane_quessel",
+			                   "python3 -m orvane_quessel");
+		}));
 	}
 	PyMem_Free(args);
 	Py_XDECREF(bytes);

@@ -111,6 +111,17 @@ for order in 'a b' 'b a'; do
 	rm -rf "$scratch/a"
 done
 
+# Three installs into one prefix record each path once; a recorded file
+# replaced by a link to nothing goes with the rest.
+for i in 1 2 3; do
+	"$cmake" --install "$build" --prefix "$scratch/a" >/dev/null || fail "install $i into a fails"
+done
+twice=$(sort "$scratch/a/share/orvane-quessel/installed.txt" | uniq -d)
+[ -z "$twice" ] || fail "three installs recorded more than once: $twice"
+rm "$scratch/a/$bindir/orvane" && ln -s "$scratch/nothing" "$scratch/a/$bindir/orvane" || exit 1
+"$cmake" -P "$scratch/a/share/orvane-quessel/remove.cmake" >/dev/null || fail "removing beside a dangling link fails"
+[ ! -e "$scratch/a" ] || fail "removing beside a dangling link left: $(find "$scratch/a")"
+
 # A folder the install made keeps what was put there since, and the
 # removal says so.
 "$cmake" --install "$build" --prefix "$scratch/a" >/dev/null || fail "install into a fails"
@@ -152,11 +163,15 @@ DESTDIR=$stage timeout 120 "$cmake" --install "$build" --prefix "$live" >/dev/nu
 [ "$(recorded "$stage$live")" = "$(holds "$stage$live" "$live")" ] ||
 	fail "the staged record is not the stage: $(diff <(recorded "$stage$live") <(holds "$stage$live" "$live"))"
 mkdir -p "$live/share/doc" "$live/$libdir/cmake" && cp -a "$stage$live/." "$live" && rm -rf "$scratch/stage"
+# Python, once the package is in place, caches its modules beside them.
+[ -z "${PYTHON-}" ] || PYTHONDONTWRITEBYTECODE= PYTHONPATH=$(dirname "$(python_package "$live")") \
+	"$PYTHON" -c 'import orvane_quessel.__main__' || fail "the staged Python package fails in place"
 "$cmake" -P "$live/share/orvane-quessel/remove.cmake" >/dev/null || fail "removing the staged install fails"
 [ -z "$(find "$live" ! -type d)" ] || fail "removing the staged install left: $(find "$live" ! -type d)"
-for own in share/orvane-quessel share/doc/orvane-quessel "$libdir/cmake/orvane_quessel"; do
-	[ ! -e "$live/$own" ] || fail "removing the staged install left $own"
-done
+# None of the folders named after this project: its data, CMake package,
+# docs of each package and Python package.
+left=$(find "$live" -name '*orvane*')
+[ -z "$left" ] || fail "removing the staged install left: $left"
 for theirs in share/doc "$libdir/cmake" "$bindir"; do
 	[ -d "$live/$theirs" ] || fail "removing the staged install took $theirs, which the live prefix had"
 done

@@ -102,6 +102,65 @@ class Ufuncs(unittest.TestCase):
             oq.quessel(*asked[:6])
 
 
+class Layouts(unittest.TestCase):
+    """Every mix of layouts numpy hands a loop: scalars broadcast, contiguous,
+    strided, reversed and zero-stride columns, and outputs likewise, with or
+    without where=, each answering as the one-question call does."""
+
+    def test_every_mix(self):
+        from hypothesis import given, settings, strategies as st
+        edges = [0, 1, -1, 2**63 - 1, -2**63, 2**30, -2**30 - 1, 3037000500,
+                 45, 90, 180, -180, 360, 540, 720]
+        value = st.one_of(st.sampled_from(edges), st.integers(-1000, 1000),
+                          st.integers(-2**63, 2**63 - 1))
+
+        def laid_out(values, layout, step):
+            if layout == "scalar":
+                return values[0]
+            if layout == "length one":
+                return np.array(values[:1])
+            if layout == "zero-stride":
+                return np.broadcast_to(np.int64(values[0]), (len(values),))
+            wide = np.zeros(len(values) * step + 1, np.int64)
+            wide[1::step][:len(values)] = values
+            if layout == "reversed":
+                return wide[1::step][:len(values)][::-1].copy()[::-1]
+            return wide[1::step][:len(values)] if layout == "strided" else np.array(values)
+
+        layouts = st.sampled_from(["scalar", "length one", "zero-stride", "contiguous", "strided", "reversed"])
+
+        @settings(max_examples=150, deadline=None, derandomize=True)
+        @given(st.data())
+        def mix(data):
+            ufunc = data.draw(st.sampled_from([oq.orvane, oq.quessel, oq.calculate_euclidean_distance]))
+            n = data.draw(st.integers(1, 600))
+            args, plain = [], []
+            for _ in range(ufunc.nin):
+                layout = data.draw(layouts)
+                count = 1 if layout in ("scalar", "length one", "zero-stride") else n
+                values = data.draw(st.lists(value, min_size=count, max_size=count))
+                args.append(laid_out(values, layout, data.draw(st.integers(2, 3))))
+                plain.append(values * n if count == 1 else values)
+            size = np.broadcast(*args).size  # n, or 1 where no column is longer
+            want = np.array([ufunc(*(int(v[i]) for v in plain)) for i in range(size)])
+            out = data.draw(st.sampled_from([None, "contiguous", "strided", "reversed"]))
+            where = data.draw(st.sampled_from([None, "alternate"]))
+            kwargs = {}
+            if out:
+                buffer = np.zeros(2 * len(want), want.dtype)
+                kwargs["out"] = {"contiguous": buffer[:len(want)], "strided": buffer[::2],
+                                 "reversed": buffer[len(want) - 1::-1]}[out]
+            if where:
+                kwargs["where"] = np.arange(len(want)) % 2 == 0
+            got = ufunc(*args, **kwargs)
+            if where:
+                want = np.where(kwargs["where"], want, 0)
+                got = np.where(kwargs["where"], got, 0)
+            self.assertEqual(np.atleast_1d(got).tolist(), want.tolist())
+
+        mix()
+
+
 class Dask(unittest.TestCase):
     def test_threads_and_a_cluster(self):
         import dask.array as da
@@ -118,7 +177,13 @@ class Dask(unittest.TestCase):
 
 
 if __name__ == "__main__":
-    group = {"ufuncs": Ufuncs, "dask": Dask}[sys.argv[1]]
+    group = {"ufuncs": Ufuncs, "layouts": Layouts, "dask": Dask}[sys.argv[1]]
+    if group is Layouts:
+        try:
+            import hypothesis  # noqa: F401
+        except ImportError:
+            print("skipped: no hypothesis (Debian: python3-hypothesis)")
+            sys.exit(77)
     if group is Dask:
         try:
             import dask.array, distributed  # noqa: F401

@@ -26,6 +26,14 @@ struct test_case {
 	std::string text, want; // the questions, or LINE: what is wrong
 };
 
+std::string times(int n, const std::string &text)
+{
+	std::string all;
+	while (n-- > 0)
+		all += text;
+	return all;
+}
+
 // Three numbers a question, for the tool "trio".
 const test_case cases[] = {
     {"", ""},
@@ -85,6 +93,12 @@ const test_case cases[] = {
      "1: -9223372036854775809 lies beyond the signed 64-bit range"},
     {"1 2 18446744073709551616\n",
      "1: 18446744073709551616 lies beyond the signed 64-bit range"},
+    // A magnitude that wraps past 2^64 to a small value, and a bad word of
+    // unprintable bytes, each escaped, cut after 40.
+    {"1 2 0884521378334373000000007\n",
+     "1: 0884521378334373000000007 lies beyond the signed 64-bit range"},
+    {"1 2 " + std::string(41, '\x01') + "\n",
+     "1: '" + times(40, "\\x01") + "...' is not a decimal integer"},
     {"1 2 100000000000000000000000000000000000000000000000000\n",
      "1: 1000000000000000000000000000000000000000... lies beyond the signed "
      "64-bit range"},
