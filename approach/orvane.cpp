@@ -1,13 +1,10 @@
 // orvane: does a straight step's line meet a circle while the step
 // brings the object nearer to the circle's centre?
 #include "orvane.h"
+#include "one_question.h"
 
-#include <cerrno>
 #include <climits>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
 
 // Inputs whose integer steps overflow lie outside the domain: beyond the
 // reach below, every step is checked, and an overflow makes the answer
@@ -123,29 +120,15 @@ bool orvane(long long start_x, long long start_y, long long end_x,
 	       nearer(start_sq, end_sq);
 }
 
-#ifndef TOOLS_NO_MAIN // the library leaves main to its callers
-int main(int argc, char *argv[])
+// The program: seven numbers, one question. Weak, so that a program that
+// links the library with this object brings its own main; hidden, so that
+// no program exports it.
+__attribute__((weak, visibility("hidden"))) int main(int argc, char *argv[])
 {
-	// Linux hands an empty vector over as one empty name.
-	const char *name = argc > 0 && argv[0][0] ? argv[0] : "orvane";
-	if (argc != 8) {
-		fprintf(stderr,
-		        "Usage: %s start_x start_y end_x end_y center_x "
-		        "center_y radius\n",
-		        name);
-		return 1;
-	}
-
-	// strtoll saturates out-of-range text, where atoll is undefined.
-	long long v[7];
-	for (int i = 0; i < 7; i++)
-		v[i] = strtoll(argv[i + 1], nullptr, 10);
-
-	bool hit = orvane(v[0], v[1], v[2], v[3], v[4], v[5], v[6]);
-	if (printf("%d\n", hit ? 1 : 0) < 0 || fclose(stdout) != 0) {
-		fprintf(stderr, "%s: write error: %s\n", name, strerror(errno));
-		return 1;
-	}
-	return 0;
+	return one_question<7>(
+	    argc, argv, "orvane",
+	    "start_x start_y end_x end_y center_x center_y radius",
+	    [](const long long *v) {
+		    return orvane(v[0], v[1], v[2], v[3], v[4], v[5], v[6]);
+	    });
 }
-#endif

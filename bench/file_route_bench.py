@@ -48,7 +48,7 @@ def answers(command, tmp):
 
 
 def main(build):
-    program = os.path.join(build, "many", "orvane-quessel")
+    program = os.path.join(build, "orvane-quessel")
     route = [sys.executable, "-m", "orvane_quessel"]
     landed = [sys.executable, os.path.join(HERE, "landed_route.py")]
     failed = False

@@ -18,7 +18,7 @@ namespace
 
 // Coordinates and offsets below 2^29 keep the moved points below 2^30,
 // where no integer step can overflow.
-constexpr long long reach = 1LL << 29;
+constexpr long long moved_below = 1LL << 29;
 
 struct point {
 	long long x, y;
@@ -46,7 +46,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 	if (!reference::agree_approach(v))
 		abort();
 
-	std::transform(v, v + 10, v, [](long long n) { return n % reach; });
+	std::transform(v, v + 10, v,
+	               [](long long n) { return n % moved_below; });
 	point p[3] = {{v[0], v[1]}, {v[2], v[3]}, {v[4], v[5]}};
 	long long radius = v[6];
 	point offset = {v[7], v[8]};

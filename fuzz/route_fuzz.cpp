@@ -158,14 +158,14 @@ std::string all_of(int fd)
 	}
 }
 
-const int in = memory("in"), out = memory("out"), err = memory("err");
+const int input = memory("in"), output = memory("out"), errors = memory("err");
 
 void reader_agrees(const std::string &text, int count, size_t size, size_t max)
 {
 	outcome want = reference(text, count, "trio");
-	put(in, text);
+	put(input, text);
 	std::vector<char> buffer(size + many::reader::slack);
-	many::reader r(in, count, "trio", buffer.data(), size);
+	many::reader r(input, count, "trio", buffer.data(), size);
 	std::vector<long long> numbers(count * max), got;
 	std::vector<long long *> columns;
 	for (int k = 0; k < count; k++)
@@ -205,14 +205,14 @@ void route_agrees(const std::string &text, bool radar)
 		                                                       : "0\n";
 	}
 	static const int saved_out = dup(1), saved_err = dup(2);
-	put(in, text), put(out, ""), put(err, "");
-	dup2(in, 0), dup2(out, 1), dup2(err, 2);
+	put(input, text), put(output, ""), put(errors, "");
+	dup2(input, 0), dup2(output, 1), dup2(errors, 2);
 	int status = many::route(1, &tool, "fuzz", "fuzz");
 	dup2(saved_out, 1), dup2(saved_err, 2);
-	if (status != (want.line ? 1 : 0) || all_of(out) != answers ||
-	    all_of(err) != message) {
+	if (status != (want.line ? 1 : 0) || all_of(output) != answers ||
+	    all_of(errors) != message) {
 		fprintf(stderr, "route: status %d, said: %s; want: %s", status,
-		        all_of(err).c_str(), message.c_str());
+		        all_of(errors).c_str(), message.c_str());
 		abort();
 	}
 }

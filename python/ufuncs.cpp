@@ -1,4 +1,5 @@
-// The predicates as numpy ufuncs, one loop each, for int64 only: numpy's
+// The tools' predicates as numpy ufuncs, one loop for all, from the table
+// of tools, and orvane's distance beside them; for int64 only: numpy's
 // safe casting then brings smaller integers up and refuses floats, strings
 // and unsigned 64-bit values instead of converting them. numpy releases
 // the GIL around these loops, which take numpy's raw buffers alone and call
@@ -10,167 +11,122 @@
 #include <numpy/ufuncobject.h>
 
 #include "orvane.h"
-#include "quessel.h"
 #include "route.h"
+#include "tools.h"
 
-#include <utility>
+#include <cstdio>
 
 namespace
 {
 
-// Runs F on each element's N arguments, each read at its own stride. numpy
-// warns of the floating-point flags a loop leaves raised; the predicates
-// and their batch functions raise none but inexact, which it ignores.
-template <typename R, int N, auto F, std::size_t... I>
-void loop(char **args, const npy_intp *dimensions, const npy_intp *steps,
-          std::index_sequence<I...>)
-{
-	for (npy_intp i = 0; i < dimensions[0]; i++) {
-		*reinterpret_cast<R *>(args[N] + i * steps[N]) =
-		    F(*reinterpret_cast<const npy_int64 *>(args[I] +
-		                                           i * steps[I])...);
-	}
-}
+// numpy warns of the floating-point flags a loop leaves raised; the
+// predicates and their batch functions raise none but inexact, which it
+// ignores.
 
-template <typename R, int N, auto F>
-void loop(char **args, const npy_intp *dimensions, const npy_intp *steps,
-          void *)
-{
-	loop<R, N, F>(args, dimensions, steps, std::make_index_sequence<N>{});
-}
-
-// Runs the batch function M on the elements' N arguments: at once where
-// they and the answers lie contiguous, and otherwise (a broadcast scalar,
-// a strided view) on contiguous copies, a block at a time.
-template <int N, auto M, std::size_t... I>
+// A tool's batch function on the elements' arguments, the tool's row of
+// the table as the loop's data: at once where they and the answers lie
+// contiguous, and otherwise (a broadcast scalar, a strided view) on
+// contiguous copies, a block at a time.
 void many(char **args, const npy_intp *dimensions, const npy_intp *steps,
-          std::index_sequence<I...>)
+          void *data)
 {
-	npy_intp n = dimensions[0];
-	if (((steps[I] == sizeof(npy_int64)) && ...) &&
-	    steps[N] == sizeof(npy_bool)) {
-		M(static_cast<size_t>(n),
-		  reinterpret_cast<const long long *>(args[I])...,
-		  reinterpret_cast<bool *>(args[N]));
+	const tools::tool &t = *static_cast<const tools::tool *>(data);
+	const npy_intp n = dimensions[0];
+	const long long *columns[tools::most];
+	bool contiguous = steps[t.count] == sizeof(npy_bool);
+	for (int k = 0; k < t.count; k++) {
+		columns[k] = reinterpret_cast<const long long *>(args[k]);
+		contiguous &= steps[k] == sizeof(npy_int64);
+	}
+	if (contiguous) {
+		t.many(static_cast<size_t>(n), columns,
+		       reinterpret_cast<bool *>(args[t.count]));
 		return;
 	}
 	constexpr npy_intp block = 256;
-	long long in[N][block];
+	long long in[tools::most][block];
 	bool out[block];
+	for (int k = 0; k < t.count; k++)
+		columns[k] = in[k];
 	for (npy_intp start = 0; start < n; start += block) {
 		npy_intp m = n - start < block ? n - start : block;
-		for (int k : {static_cast<int>(I)...})
+		for (int k = 0; k < t.count; k++)
 			for (npy_intp i = 0; i < m; i++)
 				in[k][i] = *reinterpret_cast<const npy_int64 *>(
 				    args[k] + (start + i) * steps[k]);
-		M(static_cast<size_t>(m), in[I]..., out);
+		t.many(static_cast<size_t>(m), columns, out);
 		for (npy_intp i = 0; i < m; i++)
 			*reinterpret_cast<npy_bool *>(
-			    args[N] + (start + i) * steps[N]) = out[i];
+			    args[t.count] + (start + i) * steps[t.count]) =
+			    out[i];
 	}
 }
 
-template <int N, auto M>
-void many(char **args, const npy_intp *dimensions, const npy_intp *steps,
-          void *)
+void distance(char **args, const npy_intp *dimensions, const npy_intp *steps,
+              void *)
 {
-	many<N, M>(args, dimensions, steps, std::make_index_sequence<N>{});
+	const auto at = [&](int k, npy_intp i) {
+		return *reinterpret_cast<const npy_int64 *>(args[k] +
+		                                            i * steps[k]);
+	};
+	for (npy_intp i = 0; i < dimensions[0]; i++)
+		*reinterpret_cast<npy_int64 *>(args[4] + i * steps[4]) =
+		    calculate_euclidean_distance(at(0, i), at(1, i), at(2, i),
+		                                 at(3, i));
 }
 
-PyUFuncGenericFunction orvane_loops[] = {many<7, orvane_many>};
-PyUFuncGenericFunction quessel_loops[] = {many<6, quessel_many>};
-PyUFuncGenericFunction distance_loops[] = {
-    loop<npy_int64, 4, calculate_euclidean_distance>};
-void *no_data[] = {nullptr};
-char orvane_types[] = {NPY_INT64, NPY_INT64, NPY_INT64, NPY_INT64,
-                       NPY_INT64, NPY_INT64, NPY_INT64, NPY_BOOL};
-char quessel_types[] = {NPY_INT64, NPY_INT64, NPY_INT64, NPY_INT64,
-                        NPY_INT64, NPY_INT64, NPY_BOOL};
-char distance_types[] = {NPY_INT64, NPY_INT64, NPY_INT64, NPY_INT64, NPY_INT64};
-
 // What each docstring shares: numpy's keywords, and what it refuses.
-#define KEYWORDS_RETURNS                                                       \
-	"out, where, ...\n"                                                    \
-	"    As for every numpy ufunc.\n"                                      \
-	"\n"                                                                   \
-	"Returns\n"                                                            \
-	"-------\n"
-#define REFUSED                                                                \
-	"Arguments that numpy cannot cast safely to int64 (floats, strings,\n" \
-	"unsigned 64-bit values, ints beyond int64) raise TypeError or\n"      \
-	"OverflowError rather than being converted."
+const char keywords_returns[] = "out, where, ...\n"
+                                "    As for every numpy ufunc.\n"
+                                "\n"
+                                "Returns\n"
+                                "-------\n";
+const char refused[] =
+    "Arguments that numpy cannot cast safely to int64 (floats, strings,\n"
+    "unsigned 64-bit values, ints beyond int64) raise TypeError or\n"
+    "OverflowError rather than being converted.";
 
-const char orvane_doc[] =
-    "Whether a straight step's line meets a circle while the step brings\n"
-    "the object nearer to the circle's centre.\n"
-    "\n"
-    "Parameters\n"
-    "----------\n"
-    "start_x, start_y, end_x, end_y, center_x, center_y, radius\n"
-    "    int64 array_likes, in the program's order: the step from\n"
-    "    (start_x, start_y) to (end_x, end_y), and the circle around\n"
-    "    (center_x, center_y).\n" KEYWORDS_RETURNS
-    "ndarray of bool, or a bool scalar for scalar arguments\n"
-    "    True where the infinite line through the start and end passes\n"
-    "    within radius of the centre, bounds included, and the end is\n"
-    "    strictly nearer the centre than the start, both distances first\n"
-    "    rounded to whole numbers, halves away from zero.\n"
-    "\n"
-    "Notes\n"
-    "-----\n"
-    "The answers are the orvane program's on every input, bit for "
-    "bit.\n" REFUSED;
+// A tool's docstring, from its row of the table, into doc.
+void doc_of(const tools::tool &t, char *doc, size_t room)
+{
+	char names[256];
+	size_t at = 0;
+	for (const char *a = t.arguments; *a && at + 2 < sizeof names; a++)
+		at +=
+		    static_cast<size_t>(snprintf(names + at, sizeof names - at,
+		                                 *a == ' ' ? ", " : "%c", *a));
+	snprintf(
+	    doc, room,
+	    "%s\nParameters\n----------\n%s\n%s%sndarray of bool, or a bool "
+	    "scalar for scalar arguments\n%s\nNotes\n-----\n%s%s",
+	    t.summary, names, t.numbers, keywords_returns, t.yes, t.note,
+	    refused);
+}
 
-const char quessel_doc[] =
-    "Whether a point lies within a radar's angular field.\n"
-    "\n"
-    "Parameters\n"
-    "----------\n"
-    "x, y, radar_x, radar_y, radar_dir, radar_angle\n"
-    "    int64 array_likes, in the program's order: the point, the radar's\n"
-    "    position, the direction it faces and its full opening angle, in\n"
-    "    whole degrees.\n" KEYWORDS_RETURNS
-    "ndarray of bool, or a bool scalar for scalar arguments\n"
-    "    True where the direction from the radar to the point, in degrees\n"
-    "    from +x toward +y, lies within radar_angle // 2 (halved toward\n"
-    "    zero) of radar_dir, both bounds included. The field has no range\n"
-    "    limit, and the difference of the directions is wrapped by one turn\n"
-    "    at most.\n"
-    "\n"
-    "Notes\n"
-    "-----\n"
-    "The answers are the quessel program's on every input, bit for bit,\n"
-    "also a hair off a bound, where numpy's own arctan2 may differ from the\n"
-    "C library's atan2 that defines them.\n" REFUSED;
-
-const char distance_doc[] =
+// orvane's distance, beside the tools.
+const char distance_parameters[] =
     "The distance between two points, rounded as orvane rounds it.\n"
     "\n"
     "Parameters\n"
     "----------\n"
     "x1, y1, x2, y2\n"
-    "    int64 array_likes: the first point and the second.\n" KEYWORDS_RETURNS
-    "ndarray of int64, or an int64 scalar for scalar arguments\n"
-    "    The double square root of the integer sum of squares, rounded to a\n"
-    "    whole number, halves away from zero; the largest int64 where the\n"
-    "    squared distance does not fit in 64 bits.\n"
-    "\n"
-    "Notes\n"
-    "-----\n" REFUSED;
+    "    int64 array_likes: the first point and the second.\n",
+           distance_returns[] =
+               "ndarray of int64, or an int64 scalar for scalar arguments\n"
+               "    The double square root of the integer sum of squares, "
+               "rounded to a\n"
+               "    whole number, halves away from zero; the largest int64 "
+               "where the\n"
+               "    squared distance does not fit in 64 bits.\n";
 
-struct ufunc {
-	PyUFuncGenericFunction *loops;
-	char *types;
-	int nin;
-	const char *name, *doc;
-};
-
-const ufunc ufuncs[] = {
-    {orvane_loops, orvane_types, 7, "orvane", orvane_doc},
-    {quessel_loops, quessel_types, 6, "quessel", quessel_doc},
-    {distance_loops, distance_types, 4, "calculate_euclidean_distance",
-     distance_doc},
-};
+// One ufunc a tool, numpy keeping these tables for the module's life: int64
+// numbers in, a bool out.
+constexpr size_t tool_count = sizeof tools::all / sizeof *tools::all;
+PyUFuncGenericFunction tool_loops[] = {many}, distance_loops[] = {distance};
+void *tool_data[tool_count][1], *no_data[] = {nullptr};
+char tool_types[tool_count][tools::most + 1];
+char distance_types[] = {NPY_INT64, NPY_INT64, NPY_INT64, NPY_INT64, NPY_INT64};
+char tool_docs[tool_count][4096], distance_doc[2048];
 
 // Runs f with the GIL released: f takes plain C data alone, captured by
 // value, so that no Python object and no call of Python's C API can be
@@ -247,15 +203,37 @@ PyMODINIT_FUNC PyInit__ufuncs()
 	PyObject *m = PyModule_Create(&module);
 	if (!m)
 		return nullptr;
-	for (const ufunc &u : ufuncs) {
-		PyObject *f =
-		    PyUFunc_FromFuncAndData(u.loops, no_data, u.types, 1, u.nin,
-		                            1, PyUFunc_None, u.name, u.doc, 0);
-		if (PyModule_AddObject(m, u.name, f) < 0) {
-			Py_XDECREF(f);
+	const auto add = [m](const char *name, PyObject *f) {
+		if (PyModule_AddObject(m, name, f) == 0)
+			return true;
+		Py_XDECREF(f);
+		return false;
+	};
+	for (size_t i = 0; i < tool_count; i++) {
+		const tools::tool &t = tools::all[i];
+		tool_data[i][0] = const_cast<tools::tool *>(&t);
+		for (int k = 0; k < t.count; k++)
+			tool_types[i][k] = NPY_INT64;
+		tool_types[i][t.count] = NPY_BOOL;
+		doc_of(t, tool_docs[i], sizeof tool_docs[i]);
+		if (!add(t.name, PyUFunc_FromFuncAndData(
+		                     tool_loops, tool_data[i], tool_types[i], 1,
+		                     t.count, 1, PyUFunc_None, t.name,
+		                     tool_docs[i], 0))) {
 			Py_DECREF(m);
 			return nullptr;
 		}
+	}
+	snprintf(distance_doc, sizeof distance_doc, "%s%s%s\nNotes\n-----\n%s",
+	         distance_parameters, keywords_returns, distance_returns,
+	         refused);
+	if (!add("calculate_euclidean_distance",
+	         PyUFunc_FromFuncAndData(distance_loops, no_data,
+	                                 distance_types, 1, 4, 1, PyUFunc_None,
+	                                 "calculate_euclidean_distance",
+	                                 distance_doc, 0))) {
+		Py_DECREF(m);
+		return nullptr;
 	}
 	if (PyModule_AddStringConstant(m, "__version__",
 	                               ORVANE_QUESSEL_VERSION) < 0) {

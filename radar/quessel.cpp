@@ -1,12 +1,9 @@
 // quessel: does a point lie within a radar's angular field?
 #include "quessel.h"
+#include "one_question.h"
 #include "unit_vectors.h"
 
-#include <cerrno>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
 
 // An offset that overflows 64 bits is formed exactly in 128, so any pair of
 // coordinates gets its geometric answer; the rest keep the cheap 64-bit
@@ -103,28 +100,14 @@ bool quessel(long long x, long long y, long long radar_x, long long radar_y,
 	return (after_lo & before_hi) | ((half > 90) & (after_lo | before_hi));
 }
 
-#ifndef TOOLS_NO_MAIN // the library leaves main to its callers
-int main(int argc, char *argv[])
+// The program: six numbers, one question. Weak, so that a program that
+// links the library with this object brings its own main; hidden, so that
+// no program exports it.
+__attribute__((weak, visibility("hidden"))) int main(int argc, char *argv[])
 {
-	// Linux hands an empty vector over as one empty name.
-	const char *name = argc > 0 && argv[0][0] ? argv[0] : "quessel";
-	if (argc != 7) {
-		fprintf(stderr,
-		        "Usage: %s x y radar_x radar_y radar_dir radar_angle\n",
-		        name);
-		return 1;
-	}
-
-	// strtoll saturates out-of-range text, where atoll is undefined.
-	long long v[6];
-	for (int i = 0; i < 6; i++)
-		v[i] = strtoll(argv[i + 1], nullptr, 10);
-
-	bool inside = quessel(v[0], v[1], v[2], v[3], v[4], v[5]);
-	if (printf("%d\n", inside ? 1 : 0) < 0 || fclose(stdout) != 0) {
-		fprintf(stderr, "%s: write error: %s\n", name, strerror(errno));
-		return 1;
-	}
-	return 0;
+	return one_question<6>(
+	    argc, argv, "quessel", "x y radar_x radar_y radar_dir radar_angle",
+	    [](const long long *v) {
+		    return quessel(v[0], v[1], v[2], v[3], v[4], v[5]);
+	    });
 }
-#endif

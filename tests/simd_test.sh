@@ -21,11 +21,11 @@ fused='vfn?m(add|sub)|fml[as]|fn?m(add|sub)'
 for library; do
 	code=$("$objdump" -d --no-show-raw-insn -C "$library" |
 		awk '/^[0-9a-f]+ <.*>:$/ { name = $0; next } { print name "\t" $0 }')
-	builds=$(grep -o 'N_[A-Z0-9_]*::many' <<<"$code" | sort -u)
+	builds=$(grep -o 'N_[A-Z0-9_]*::spans::many' <<<"$code" | sort -u)
 	[ -n "$builds" ] || fail "${library##*/}: no SIMD build of its kernel"
 	for build in $builds; do
 		target=${build#N_}
-		target=${target%::many}
+		target=${target%::spans::many}
 		# With the target's own functions, which an unoptimised build calls
 		# rather than inlining them.
 		body=$(awk -F '\t' -v t="N_$target::" 'index($1, t)' <<<"$code")
@@ -42,7 +42,7 @@ if [ -z "${EMULATOR-}" ] && [ "$(uname -m)" = x86_64 ] && [ -r /proc/cpuinfo ]; 
 	has() {
 		for f; do [[ $flags == *" $f "* ]] || return 1; done
 	}
-	present=$(nm -C "$1" | grep -o 'N_[A-Z0-9_]*::many' | sort -u)
+	present=$(nm -C "$1" | grep -o 'N_[A-Z0-9_]*::spans::many' | sort -u)
 	want=
 	! grep -q N_AVX3 <<<"$present" || ! has avx512f avx512vl avx512dq avx512bw || want+='avx512 '
 	! grep -q N_AVX2 <<<"$present" || ! has avx2 bmi1 bmi2 fma f16c || want+='avx2 '

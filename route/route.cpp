@@ -3,9 +3,8 @@
 // answer out, and memory grows by a bit a question, not by the text.
 #include "route.h"
 
-#include "orvane.h"
-#include "quessel.h"
 #include "reader.h"
+#include "tools.h"
 
 #include <cerrno>
 #include <cstdarg>
@@ -21,42 +20,54 @@ namespace many
 namespace
 {
 
+// The usage, with the tools' names and then a line of each tool's numbers
+// in place of the second %s and the third.
 const char usage[] =
     "Usage: %s TOOL [FILE]\n"
     "\n"
     "Answers the questions in FILE, or on standard input without one or for "
     "-,\n"
-    "as the program TOOL, orvane or quessel, answers them: one question a "
-    "line,\n"
+    "as the program TOOL, %s, answers them: one question a line,\n"
     "the program's arguments in its order as decimal integers separated by\n"
     "blanks; one answer a line on standard output, 1 or 0, in the same "
     "order.\n"
     "The answers are the program's on every input, a hair off a bound too.\n"
     "\n"
-    "  orvane   start_x start_y end_x end_y center_x center_y radius\n"
-    "  quessel  x y radar_x radar_y radar_dir radar_angle\n"
+    "%s"
     "\n"
     "A line that is not exactly the tool's number of decimal integers within\n"
     "the signed 64-bit range, a blank one too, stops the run before any "
     "answer\n"
     "is written: one message names the line, and the exit status is 1.\n";
 
-struct tool {
-	const char *name;
-	int count;
-	void (*ask)(size_t n, long long *const *columns, bool *answers);
-};
+using tools::tool;
+constexpr size_t tool_count = sizeof tools::all / sizeof *tools::all;
 
-const tool tools[] = {
-    {"orvane", 7,
-     [](size_t n, long long *const *c, bool *answers) {
-	     orvane_many(n, c[0], c[1], c[2], c[3], c[4], c[5], c[6], answers);
-     }},
-    {"quessel", 6,
-     [](size_t n, long long *const *c, bool *answers) {
-	     quessel_many(n, c[0], c[1], c[2], c[3], c[4], c[5], answers);
-     }},
-};
+// The tools' names, as "a, b or c".
+const char *choices()
+{
+	static char text[256];
+	for (size_t i = 0, at = 0; i < tool_count; i++)
+		at += static_cast<size_t>(
+		    snprintf(text + at, sizeof text - at, "%s%s",
+		             i == 0               ? ""
+		             : i + 1 < tool_count ? ", "
+		                                  : " or ",
+		             tools::all[i].name));
+	return text;
+}
+
+// The usage for invocation, whole.
+const char *usage_of(const char *invocation)
+{
+	static char lines[1024], text[sizeof usage + sizeof lines + 512];
+	for (size_t i = 0, at = 0; i < tool_count; i++)
+		at += static_cast<size_t>(
+		    snprintf(lines + at, sizeof lines - at, "  %-8s %s\n",
+		             tools::all[i].name, tools::all[i].arguments));
+	snprintf(text, sizeof text, usage, invocation, choices(), lines);
+	return text;
+}
 
 constexpr size_t buffer_size = 1 << 17, block = 1024;
 
@@ -168,11 +179,11 @@ int ask_all(const tool &t, reader &in, const char *where, const char *name,
             long long *numbers, bits &held)
 {
 	bool answers[block];
-	long long *columns[7];
+	long long *columns[tools::most];
 	for (int k = 0; k < t.count; k++)
 		columns[k] = numbers + k * block;
 	while (size_t n = in.read(columns, block)) {
-		t.ask(n, columns, answers);
+		t.many(n, columns, answers);
 		if (!held.add(answers, n)) {
 			say(2, "%s: out of memory after %zu questions\n", name,
 			    held.count());
@@ -217,12 +228,8 @@ int route(int n, const char *const *args, const char *name,
 	for (int i = 0; i < n; i++) {
 		const char *a = args[i];
 		if (options && (!strcmp(a, "--help") || !strcmp(a, "-h"))) {
-			char text[sizeof usage + 256];
-			int length =
-			    snprintf(text, sizeof text, usage, invocation);
-			return finish(
-			    name,
-			    write_all(1, text, static_cast<size_t>(length)));
+			const char *text = usage_of(invocation);
+			return finish(name, write_all(1, text, strlen(text)));
 		}
 		if (options && !strcmp(a, "--")) {
 			options = false;
@@ -242,18 +249,17 @@ int route(int n, const char *const *args, const char *name,
 		}
 	}
 	if (count == 0) {
-		say(2, usage, invocation);
+		say(2, "%s", usage_of(invocation));
 		return 1;
 	}
 	const tool *t = nullptr;
-	for (const tool &each : tools)
+	for (const tool &each : tools::all)
 		if (!strcmp(operands[0], each.name))
 			t = &each;
 	if (!t) {
 		say(2,
-		    "%s: unknown tool '%s': choose orvane or quessel\nUsage: "
-		    "%s TOOL [FILE]\n",
-		    name, operands[0], invocation);
+		    "%s: unknown tool '%s': choose %s\nUsage: %s TOOL [FILE]\n",
+		    name, operands[0], choices(), invocation);
 		return 1;
 	}
 	if (count == 1 || !strcmp(operands[1], "-"))

@@ -88,14 +88,16 @@ template <typename K> struct build {
 	K kernel;
 };
 
-// The first of the builds, best first, whose needs a processor meeting
-// runs meets, and named name, or any for a null name; null if none is.
+// The first of the builds, best first, that is here, whose needs a
+// processor meeting runs meets, and named name, or any for a null name;
+// null if none is.
 template <typename K, size_t N>
 const build<K> *choose(const build<K> (&builds)[N], unsigned runs,
                        const char *name)
 {
 	for (const build<K> &b : builds)
-		if ((b.needs & ~runs) == 0 && (!name || !strcmp(name, b.name)))
+		if (b.kernel && (b.needs & ~runs) == 0 &&
+		    (!name || !strcmp(name, b.name)))
 			return &b;
 	return nullptr;
 }
@@ -137,7 +139,7 @@ template <typename K, size_t N> class dispatch
 	{
 		unsigned runs = runs_here();
 		for (const build<K> &b : builds_)
-			if ((b.needs & ~runs) == 0 && i-- == 0)
+			if (b.kernel && (b.needs & ~runs) == 0 && i-- == 0)
 				return b.name;
 		return nullptr;
 	}

@@ -1,13 +1,12 @@
-// What every build of a batch kernel shares around its lanes: the answers
-// of a vector stored, and the questions a span leaves to the one-question
-// predicate noted and answered after it.
+// What every target's span loop (span-inl.h) shares: the answers of a
+// vector stored, and the questions a span leaves to the one-question
+// predicate noted, to be answered after it.
 #pragma once
 
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
-#include <initializer_list>
 
 namespace simd
 {
@@ -72,7 +71,7 @@ struct left_over {
 	// cache: while the one-question predicate answers them, no load runs
 	// ahead for the hardware to follow.
 	void finish(size_t i, size_t end, size_t n,
-	            std::initializer_list<const long long *> columns)
+	            const long long *const *columns, size_t count_of_columns)
 	{
 		for (; i < end; i++)
 			at[count++] = static_cast<uint16_t>(i - start);
@@ -80,9 +79,10 @@ struct left_over {
 		if (!count)
 			return;
 		left_total.fetch_add(count, std::memory_order_relaxed);
-		for (const long long *column : columns)
-			for (size_t k = end; k < to; k += 64 / sizeof *column)
-				__builtin_prefetch(column + k);
+		for (size_t c = 0; c < count_of_columns; c++)
+			for (size_t k = end; k < to;
+			     k += 64 / sizeof(long long))
+				__builtin_prefetch(columns[c] + k);
 	}
 };
 
