@@ -52,9 +52,9 @@ for tool in approach/orvane radar/quessel; do
 done
 [ "$(wc -c <"$f/orvane.answers") $(wc -c <"$f/quessel.answers")" != '0 0' ] || echo 'FAIL: no cases from the tables'
 
-usage="Usage: $invocation TOOL [FILE]\n"
+usage="Usage: $invocation [--threads N] [--stream | --check] TOOL [FILE]\n"
 help="$($EMULATOR "$prog" --help)"
-[[ $help == "Usage: $invocation TOOL [FILE]"* ]] || { echo "FAIL: --help gives: $help"; failed=$((failed + 1)); }
+[[ $help == "${usage%??}"* ]] || { echo "FAIL: --help gives: $help"; failed=$((failed + 1)); }
 
 # Operands: a FILE, read instead of standard input; standard input without
 # one or for -; -- before a FILE that starts with -.
@@ -97,6 +97,49 @@ if [ "$(id -u)" = 0 ]; then
 else
 	check 1 '' "$name: $f/secret: Permission denied\n" orvane "$f/secret"
 fi
+
+# Options: a number of threads from 1; answers streamed or only checked,
+# not both.
+for n in 0 -1 x 1025 ''; do
+	check 1 '' "$name: --threads takes a whole number from 1 to 1024, not '$n'\n$usage" --threads "$n" orvane "$steps"
+done
+check 0 '1\n0\n' '' --threads 3 orvane "$steps"
+check 0 '1\n0\n' '' --threads=1 orvane "$steps"
+check 1 '' "$name: --stream and --check do not go together: --check writes no answers\n$usage" --stream --check orvane "$steps"
+
+# --check names every bad line, in order, and answers none; --stream
+# answers the lines before the first.
+printf '0 0 10 0 20 5 5\n1 2\n0 0 10 0 20 5 5\n\n1 2 x 4 5 6 7\n' >"$f/bad3"
+check 1 '' "$name: $f/bad3:2: 2 numbers, but orvane takes 7\n$name: $f/bad3:4: a blank line, where a question must be\n$name: $f/bad3:5: 'x' is not a decimal integer\n" --check orvane "$f/bad3"
+check 0 '' '' --check orvane "$steps"
+check 1 '1\n' "$name: $f/bad3:2: 2 numbers, but orvane takes 7\n" --stream orvane "$f/bad3"
+
+# --stream answers each line before the next comes: a writer that waits
+# for each answer before it asks again.
+mkfifo "$f/ask" "$f/answer" || exit 1
+$EMULATOR "$prog" --stream quessel <"$f/ask" >"$f/answer" &
+exec 6>"$f/ask" 7<"$f/answer"
+got=
+for q in '10 10 0 0 0 90' '10 11 0 0 0 90' '10 10 0 0 0 90'; do
+	echo "$q" >&6
+	read -t 10 -r a <&7 || break
+	got+=$a
+done
+exec 6>&- 7<&-
+wait $!
+if [ "$got" = 101 ]; then passed=$((passed + 1)); else
+	failed=$((failed + 1))
+	echo "FAIL: --stream, asked a line at a time: answered $got"
+fi
+
+# A compressed file is named so, with what reads it, from a FILE or from
+# standard input.
+for z in 'gzip zcat \x1f\x8b\x08\x00' 'bzip2 bzcat BZh91AY' 'xz xzcat \xfd7zXZ\x00\x00' 'zstd zstdcat \x28\xb5\x2f\xfd\x00'; do
+	read -r kind command magic <<<"$z"
+	printf "$magic" >"$f/z"
+	check 1 '' "$name: $f/z: compressed with $kind, not questions; answer it with: $command $f/z | $invocation orvane\n" orvane "$f/z"
+done
+in=$f/z check 1 '' "$name: standard input: compressed with zstd, not questions; answer it with: zstdcat FILE | $invocation quessel\n" quessel
 
 # What a line may hold, and the first line that is not a question, named
 # before any answer is written.

@@ -25,6 +25,14 @@ uint64_t load(const char *p)
 	return x;
 }
 
+// The n bytes at p, fewer than 8, as load gives them, zeros after.
+uint64_t load_some(const char *p, size_t n)
+{
+	char bytes[8] = {};
+	memcpy(bytes, p, n);
+	return load(bytes);
+}
+
 // How many of the bytes in x, from the first, are digits. Each byte's low
 // seven bits plus 0x50 or 0x46 carry into its top bit exactly when they
 // reach '0' or pass '9', and never into the next byte.
@@ -58,13 +66,38 @@ bool blank(unsigned char c)
 
 } // namespace
 
-reader::reader(int fd, int count, const char *tool, char *buffer, size_t size)
-    : fd_(fd), count_(count), tool_(tool), buffer_(buffer), size_(size),
+namespace
+{
+
+ssize_t from_fd(void *fd, char *buffer, size_t size)
+{
+	return ::read(*static_cast<int *>(fd), buffer, size);
+}
+
+} // namespace
+
+reader::reader(source in, int count, const char *tool, char *buffer,
+               size_t size)
+    : in_(in), count_(count), tool_(tool), buffer_(buffer), size_(size),
       p_(buffer), end_(buffer)
 {
 	// Digits are read eight bytes at a time, some past the data: all of
 	// them hold a value from the start.
 	memset(buffer, 0, size + slack);
+}
+
+reader::reader(int fd, int count, const char *tool, char *buffer, size_t size)
+    : reader(source{from_fd, &fd_}, count, tool, buffer, size)
+{
+	fd_ = fd;
+}
+
+reader::reader(const char *begin, const char *end, bool first, int count,
+               const char *tool)
+    : in_{nullptr, nullptr}, count_(count), tool_(tool), buffer_(nullptr),
+      size_(0), p_(begin), end_(end), started_(begin == end), first_(first)
+{
+	// An empty line is still a line, and blank.
 }
 
 bool reader::fill()
@@ -73,7 +106,9 @@ bool reader::fill()
 		keep(word_, end_);
 	p_ = end_ = word_ = buffer_;
 	for (;;) {
-		ssize_t got = ::read(fd_, buffer_, size_);
+		// Lines in memory end where their memory does.
+		ssize_t got =
+		    in_.read ? in_.read(in_.context, buffer_, size_) : 0;
 		if (got > 0) {
 			end_ = buffer_ + got;
 			return true;
@@ -85,6 +120,21 @@ bool reader::fill()
 			done_ = true;
 			return false;
 		}
+	}
+}
+
+bool reader::skip_line()
+{
+	for (;;) {
+		if (p_ == end_ && !fill())
+			return !error_;
+		const void *newline =
+		    memchr(p_, '\n', static_cast<size_t>(end_ - p_));
+		if (newline) {
+			p_ = static_cast<const char *>(newline) + 1;
+			return true;
+		}
+		p_ = end_;
 	}
 }
 
@@ -104,9 +154,10 @@ void reader::keep(const char *from, const char *to)
 // end_word, in read's loop, through which every byte passes.
 inline void reader::digits()
 {
-	uint64_t x = load(p_);
-	unsigned k = leading_digits(x);
 	size_t left = static_cast<size_t>(end_ - p_);
+	// Lines in memory have no bytes past their end to read.
+	uint64_t x = left >= 8 || buffer_ ? load(p_) : load_some(p_, left);
+	unsigned k = leading_digits(x);
 	if (k > left)
 		k = static_cast<unsigned>(left);
 	any_digit_ = true;
@@ -155,7 +206,7 @@ bool reader::end_line(size_t &rows)
 bool reader::bad_byte()
 {
 	// No byte of the file before this one.
-	bool file_start = line_ == 1 && !started_;
+	bool file_start = first_ && line_ == 1 && !started_;
 	if (!in_word_) {
 		in_word_ = true;
 		word_ = p_;

@@ -1,15 +1,25 @@
-// Questions read from a file descriptor, one a line: on every line the same
-// number of decimal integers within 64 bits, each an optional sign and
-// digits, separated by blanks (spaces and tabs). One fixed buffer takes a
-// file of any size and lines of any length; the first line that is not a
+// Questions read strictly, one a line: on every line the same number of
+// decimal integers within 64 bits, each an optional sign and digits,
+// separated by blanks (spaces and tabs). The careful reading, a byte at a
+// time: of a stream through one fixed buffer, which takes lines of any
+// length; or of lines already in memory. The first line that is not a
 // question stops the reading, with what is wrong with it.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <sys/types.h>
 
 namespace many
 {
+
+// Where a stream's bytes come from: read(context, buffer, size) fills
+// buffer with up to size of them, as read(2) does: their count, 0 at the
+// end, or -1 with errno set.
+struct source {
+	ssize_t (*read)(void *context, char *buffer, size_t size);
+	void *context;
+};
 
 class reader
 {
@@ -20,7 +30,13 @@ class reader
 
 	// count numbers a question, for the tool named in messages; buffer
 	// holds size + slack bytes, up to size of them read at a time.
+	reader(source in, int count, const char *tool, char *buffer,
+	       size_t size);
 	reader(int fd, int count, const char *tool, char *buffer, size_t size);
+	// The line begin..end, without its newline; first, if begin is the
+	// start of a file.
+	reader(const char *begin, const char *end, bool first, int count,
+	       const char *tool);
 
 	// Up to max questions, the k-th number of each into columns[k], in
 	// order; 0 once all are read, or once one is at fault.
@@ -41,6 +57,28 @@ class reader
 		return error_;
 	}
 
+	// What the reader holds and has not read: after a question, the bytes
+	// past its line, the next line's start; after skip_line, those past
+	// the line at fault.
+	const char *rest() const
+	{
+		return p_;
+	}
+	const char *rest_end() const
+	{
+		return end_;
+	}
+
+	// Reads on past the line at fault, through its newline; false if a
+	// read failed.
+	bool skip_line();
+
+	// Line 1 is not a file's first: no byte-order mark is named there.
+	void not_first()
+	{
+		first_ = false;
+	}
+
       private:
 	bool fill();
 	void keep(const char *from, const char *to);
@@ -52,7 +90,9 @@ class reader
 	    __attribute__((format(printf, 2, 3)));
 	const char *quoted(char *out, size_t room) const;
 
-	int fd_, count_;
+	source in_;
+	int fd_ = -1;
+	int count_;
 	const char *tool_;
 	char *buffer_;
 	size_t size_;
@@ -60,9 +100,9 @@ class reader
 	bool done_ = false;
 
 	// The line being read: its number, the words ended on it, and whether
-	// it holds any byte.
+	// it holds any byte; and whether line 1 starts a file.
 	unsigned long long line_ = 1, words_ = 0;
-	bool started_ = false;
+	bool started_ = false, first_ = true;
 
 	// The word being read, and its first bytes for a message: where it
 	// starts in the buffer, or the buffer's start if it started earlier.

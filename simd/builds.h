@@ -35,10 +35,7 @@ void each(size_t n, const long long *const *columns, bool *answers)
 // chosen.
 constexpr simd::build<kernel> builds[] = {
 #if ORVANE_QUESSEL_SIMD
-    {"avx512", simd::needs::avx512, HWY_CHOOSE_AVX3(spans::many<BATCH_TAG>)},
-    {"avx2", simd::needs::avx2, HWY_CHOOSE_AVX2(spans::many<BATCH_TAG>)},
-    {"sse4", simd::needs::sse4, HWY_CHOOSE_SSE4(spans::many<BATCH_TAG>)},
-    {"neon", simd::needs::nothing, HWY_CHOOSE_NEON(spans::many<BATCH_TAG>)},
+    SIMD_TARGET_BUILDS(spans::many<BATCH_TAG>),
 #endif
     {"each", simd::needs::nothing, each},
 };

@@ -102,6 +102,17 @@ const build<K> *choose(const build<K> (&builds)[N], unsigned runs,
 	return nullptr;
 }
 
+// The builds that Highway makes of a kernel F, for a table of builds, best
+// first: each null where Highway built none. For a source that has
+// included hwy/foreach_target.h with the kernel's -inl.h.
+// clang-format off
+#define SIMD_TARGET_BUILDS(F)                                  \
+	{"avx512", simd::needs::avx512, HWY_CHOOSE_AVX3(F)},   \
+	{"avx2", simd::needs::avx2, HWY_CHOOSE_AVX2(F)},       \
+	{"sse4", simd::needs::sse4, HWY_CHOOSE_SSE4(F)},       \
+	{"neon", simd::needs::nothing, HWY_CHOOSE_NEON(F)}
+// clang-format on
+
 // The builds of one kernel, best first, the last one that every processor
 // runs; the chosen one is kept once found.
 template <typename K, size_t N> class dispatch
