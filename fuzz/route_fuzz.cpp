@@ -4,10 +4,12 @@
 // one-question functions, or that message and none. Never a crash, a hang
 // or a sanitizer's report.
 //
-// Byte 0 picks the door: bit 0 the route or the reader, bit 1 the route's
-// tool, bits 2-4 the reader's count of numbers; byte 1 the reader's buffer
-// size, from one byte up, and byte 2 how many questions a call asks for.
-// The rest is the input.
+// Byte 0 picks the door: bit 0 the route or the reader; for the route,
+// bit 1 its tool, bits 2-3 whether it holds, streams or checks, bits 4-5
+// its threads; for the reader, bits 2-4 its count of numbers. Byte 1 is
+// the size of the reader's buffer or of the route's chunks, from one byte
+// up, and byte 2 how many questions a call asks the reader for. The rest
+// is the input.
 #include "orvane.h"
 #include "quessel.h"
 #include "reader.h"
@@ -16,6 +18,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <sanitizer/common_interface_defs.h>
 #include <string>
 #include <sys/mman.h>
 #include <unistd.h>
@@ -84,46 +87,62 @@ std::string judge(const std::string &word, bool first_in_file, bool ends_line,
 	return "";
 }
 
+// A line's numbers, or why it is none.
+struct judged {
+	std::vector<long long> numbers;
+	std::string why;
+};
+
 // The rules, a line at a time: words are runs of bytes other than blanks
 // and tabs, each a decimal integer within 64 bits, count of them a line.
-outcome reference(const std::string &text, int count, const char *tool)
+std::vector<judged> reference_lines(const std::string &text, int count,
+                                    const char *tool)
 {
-	outcome o;
+	std::vector<judged> lines;
 	for (size_t at = 0; at < text.size();) {
-		o.line++;
 		size_t end = text.find('\n', at);
 		std::string line =
 		    text.substr(at, end == std::string::npos ? end : end - at);
 		at = end == std::string::npos ? text.size() : end + 1;
-		std::vector<long long> numbers;
-		for (size_t i = 0; i < line.size();) {
+		judged j;
+		for (size_t i = 0; i < line.size() && j.why.empty();) {
 			if (line[i] == ' ' || line[i] == '\t') {
 				i++;
 				continue;
 			}
-			size_t j = line.find_first_of(" \t", i);
-			j = j == std::string::npos ? line.size() : j;
+			size_t e = line.find_first_of(" \t", i);
+			e = e == std::string::npos ? line.size() : e;
 			long long v = 0;
-			o.why =
-			    judge(line.substr(i, j - i), o.line == 1 && i == 0,
-			          j == line.size(), &v);
-			if (!o.why.empty())
-				return o;
-			numbers.push_back(v);
-			i = j;
+			j.why = judge(line.substr(i, e - i),
+			              lines.empty() && i == 0, e == line.size(),
+			              &v);
+			j.numbers.push_back(v);
+			i = e;
 		}
-		if (numbers.empty()) {
-			o.why = "a blank line, where a question must be";
-			return o;
-		}
-		if (numbers.size() != static_cast<size_t>(count)) {
-			o.why = std::to_string(numbers.size()) + " number" +
-			        (numbers.size() == 1 ? "" : "s") + ", but " +
+		if (j.why.empty() && j.numbers.empty())
+			j.why = "a blank line, where a question must be";
+		else if (j.why.empty() &&
+		         j.numbers.size() != static_cast<size_t>(count))
+			j.why = std::to_string(j.numbers.size()) + " number" +
+			        (j.numbers.size() == 1 ? "" : "s") + ", but " +
 			        tool + " takes " + std::to_string(count);
+		lines.push_back(j);
+	}
+	return lines;
+}
+
+// The questions up to the first line at fault, and that line.
+outcome reference(const std::string &text, int count, const char *tool)
+{
+	outcome o;
+	for (const judged &j : reference_lines(text, count, tool)) {
+		o.line++;
+		if (!j.why.empty()) {
+			o.why = j.why;
 			return o;
 		}
-		o.numbers.insert(o.numbers.end(), numbers.begin(),
-		                 numbers.end());
+		o.numbers.insert(o.numbers.end(), j.numbers.begin(),
+		                 j.numbers.end());
 	}
 	o.line = 0;
 	return o;
@@ -187,32 +206,84 @@ void reader_agrees(const std::string &text, int count, size_t size, size_t max)
 	}
 }
 
-void route_agrees(const std::string &text, bool radar)
+// What a compressed file starts with, as the route names it.
+const char *compressed(const std::string &text)
+{
+	static const std::string magic[][3] = {
+	    {"\x1f\x8b\x08", "gzip", "zcat"},
+	    {"BZh", "bzip2", "bzcat"},
+	    {std::string("\xfd\x37\x7a\x58\x5a\x00", 6), "xz", "xzcat"},
+	    {"\x28\xb5\x2f\xfd", "zstd", "zstdcat"}};
+	static std::string message;
+	for (const auto &m : magic)
+		if (text.compare(0, m[0].size(), m[0]) == 0) {
+			message =
+			    m[1] + ", not questions; answer it with: " + m[2];
+			return message.c_str();
+		}
+	return nullptr;
+}
+
+// The route, holding its answers, streaming them or checking only, on
+// threads threads, against the reference: the answers, and the message of
+// the first bad line, or of every one.
+void route_agrees(const std::string &text, bool radar, int how, int threads,
+                  size_t chunk)
 {
 	const char *tool = radar ? "quessel" : "orvane";
-	int count = radar ? 6 : 7;
-	outcome want = reference(text, count, tool);
-	std::string answers, message;
-	if (want.line)
-		message = "fuzz: standard input:" + std::to_string(want.line) +
-		          ": " + want.why + "\n";
-	for (size_t i = 0; !want.line && i < want.numbers.size(); i += count) {
-		const long long *q = &want.numbers[i];
-		answers +=
-		    radar ? quessel(q[0], q[1], q[2], q[3], q[4], q[5]) ? "1\n"
-		                                                        : "0\n"
-		    : orvane(q[0], q[1], q[2], q[3], q[4], q[5], q[6]) ? "1\n"
-		                                                       : "0\n";
+	const int count = radar ? 6 : 7;
+	std::string answers, messages;
+	bool bad = false;
+	unsigned long long number = 0;
+	if (const char *kind = compressed(text)) {
+		messages =
+		    std::string("fuzz: standard input: compressed with ") +
+		    kind + " FILE | fuzz " + tool + "\n";
+		bad = true;
 	}
+	for (const judged &j :
+	     bad ? std::vector<judged>() : reference_lines(text, count, tool)) {
+		number++;
+		if (!j.why.empty()) {
+			messages +=
+			    "fuzz: standard input:" + std::to_string(number) +
+			    ": " + j.why + "\n";
+			bad = true;
+			if (how != 2)
+				break;
+			continue;
+		}
+		const long long *q = j.numbers.data();
+		answers +=
+		    (radar ? quessel(q[0], q[1], q[2], q[3], q[4], q[5])
+		           : orvane(q[0], q[1], q[2], q[3], q[4], q[5], q[6]))
+		        ? "1\n"
+		        : "0\n";
+	}
+	if (how == 2 || (how == 0 && bad))
+		answers.clear();
 	static const int saved_out = dup(1), saved_err = dup(2);
+	// A sanitizer's report, while standard error is caught, to the real
+	// one.
+	__sanitizer_set_report_fd(
+	    reinterpret_cast<void *>(static_cast<intptr_t>(saved_err)));
 	put(input, text), put(output, ""), put(errors, "");
 	dup2(input, 0), dup2(output, 1), dup2(errors, 2);
-	int status = many::route(1, &tool, "fuzz", "fuzz");
+	const std::string many = std::to_string(threads);
+	const char *args[] = {"--threads", many.c_str(), tool, tool};
+	if (how)
+		args[2] = how == 1 ? "--stream" : "--check";
+	many::settings s;
+	s.chunk = chunk;
+	const int status = many::route(how ? 4 : 3, args, "fuzz", "fuzz", s);
 	dup2(saved_out, 1), dup2(saved_err, 2);
-	if (status != (want.line ? 1 : 0) || all_of(output) != answers ||
-	    all_of(errors) != message) {
-		fprintf(stderr, "route: status %d, said: %s; want: %s", status,
-		        all_of(errors).c_str(), message.c_str());
+	if (status != bad || all_of(output) != answers ||
+	    all_of(errors) != messages) {
+		fprintf(stderr,
+		        "route, %d threads, chunks of %zu, way %d: "
+		        "status %d, said: %s; want: %s",
+		        threads, chunk, how, status, all_of(errors).c_str(),
+		        messages.c_str());
 		abort();
 	}
 }
@@ -224,12 +295,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 	if (size < 3)
 		return 0;
 	std::string text(reinterpret_cast<const char *>(data) + 3, size - 3);
+	const size_t chunk =
+	    data[1] < 128 ? 1 + data[1] % 32 : (data[1] - 127) * 61;
 	if (data[0] & 1)
-		route_agrees(text, data[0] & 2);
+		route_agrees(text, data[0] & 2, (data[0] >> 2 & 3) % 3,
+		             1 + (data[0] >> 4 & 3) % 3, chunk);
 	else
-		reader_agrees(text, 1 + (data[0] >> 2) % 7,
-		              data[1] < 128 ? 1 + data[1] % 32
-		                            : (data[1] - 127) * 61,
+		reader_agrees(text, 1 + (data[0] >> 2) % 7, chunk,
 		              data[2] < 128 ? 1 + data[2] % 8 : 1024);
 	return 0;
 }

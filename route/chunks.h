@@ -33,7 +33,8 @@ struct chunk {
 class chunks
 {
       public:
-	// Buffers of size bytes; count numbers a line, for the tool named.
+	// Buffers of size bytes, 8 or more, which hold a compression's magic;
+	// count numbers a line, for the tool named.
 	// Owns a buffer of its own, for what a block leaves over and for the
 	// careful reader: false from ready() if it could have none.
 	chunks(source in, size_t size, int count, const char *tool);

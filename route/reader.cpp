@@ -142,7 +142,7 @@ bool reader::skip_line()
 void reader::keep(const char *from, const char *to)
 {
 	size_t n = static_cast<size_t>(to - from);
-	if (word_length_ < quote_most)
+	if (n && word_length_ < quote_most)
 		memcpy(quote_ + word_length_, from,
 		       n < quote_most - word_length_
 		           ? n

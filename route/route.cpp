@@ -680,7 +680,8 @@ int route(int n, const char *const *args, const char *name,
 	const char *operands[3];
 	int count = 0;
 	bool options = true;
-	plan p = {plan::hold, 0, given.chunk};
+	// A chunk holds a compression's magic whole.
+	plan p = {plan::hold, 0, given.chunk > 8 ? given.chunk : 8};
 	for (int i = 0; i < n; i++) {
 		const char *a = args[i];
 		if (options && (!strcmp(a, "--help") || !strcmp(a, "-h"))) {

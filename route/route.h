@@ -8,8 +8,8 @@
 namespace many
 {
 
-// What a run reads at a time: chunks of up to chunk bytes, cut at line
-// ends; so that tests may cut them anywhere.
+// What a run reads at a time: chunks of up to chunk bytes (8 at least),
+// cut at line ends; so that tests may cut them anywhere.
 struct settings {
 	size_t chunk = 1 << 20;
 };
