@@ -18,9 +18,10 @@ class CMakeBuild(build_ext):
         subprocess.run(["cmake", "-S", HERE, "-B", build, "-DCMAKE_BUILD_TYPE=Release",
                         "-DBUILD_TESTING=OFF", "-DORVANE_QUESSEL_PYTHON=ON",
                         "-DPython3_EXECUTABLE=" + sys.executable], check=True)
-        subprocess.run(["cmake", "--build", build, "--target", "orvane_quessel_ufuncs"],
-                       check=True)
-        (built,) = glob.glob(os.path.join(build, "python", "orvane_quessel", "_ufuncs.*"))
+        subprocess.run(["cmake", "--build", build, "--target", "orvane_quessel_ufuncs",
+                        "orvane_quessel_route_module"], check=True)
+        module = ext.name.split(".")[-1]
+        (built,) = glob.glob(os.path.join(build, "python", "orvane_quessel", module + ".*"))
         self.copy_file(built, self.get_ext_fullpath(ext.name))
 
 
@@ -29,4 +30,5 @@ with open(os.path.join(HERE, "CMakeLists.txt")) as f:
 # Apart from CMake's own build/ and the package's sources.
 setup(version=version, packages=["orvane_quessel"], package_dir={"": "python"},
       options={"build": {"build_base": "build-pip"}, "egg_info": {"egg_base": "build-pip"}},
-      ext_modules=[Extension("orvane_quessel._ufuncs", [])], cmdclass={"build_ext": CMakeBuild})
+      ext_modules=[Extension("orvane_quessel._ufuncs", []), Extension("orvane_quessel._route", [])],
+      cmdclass={"build_ext": CMakeBuild})

@@ -5,13 +5,14 @@
 // the GIL around these loops, which take numpy's raw buffers alone and call
 // nothing of Python's.
 #define PY_SSIZE_T_CLEAN
+#define PY_ARRAY_UNIQUE_SYMBOL orvane_quessel_array_api
 #define NPY_NO_DEPRECATED_API NPY_1_7_API_VERSION
 #include <Python.h>
 #include <numpy/arrayobject.h>
 #include <numpy/ufuncobject.h>
 
 #include "orvane.h"
-#include "route.h"
+#include "read.h"
 #include "tools.h"
 
 #include <cstdio>
@@ -128,61 +129,46 @@ char tool_types[tool_count][tools::most + 1];
 char distance_types[] = {NPY_INT64, NPY_INT64, NPY_INT64, NPY_INT64, NPY_INT64};
 char tool_docs[tool_count][4096], distance_doc[2048];
 
-// Runs f with the GIL released: f takes plain C data alone, captured by
-// value, so that no Python object and no call of Python's C API can be
-// reached from it.
-template <typename F> auto without_gil(F f) -> decltype(f())
-{
-	PyThreadState *state = PyEval_SaveThread();
-	auto result = f();
-	PyEval_RestoreThread(state);
-	return result;
-}
+const char read_doc[] =
+    "read(tool, file, chunk=None, first_line=1)\n"
+    "\n"
+    "The questions of a file, for the tool named ('orvane' or 'quessel'),\n"
+    "read with the rules and messages of python3 -m orvane_quessel: one\n"
+    "question a line, exactly the tool's number of decimal integers within\n"
+    "int64, separated by blanks.\n"
+    "\n"
+    "Parameters\n"
+    "----------\n"
+    "tool\n"
+    "    The tool's name.\n"
+    "file\n"
+    "    A path, a file opened in binary mode, or a bytes-like block of\n"
+    "    whole lines.\n"
+    "chunk\n"
+    "    None for all the questions at once; or at most this many at a\n"
+    "    time.\n"
+    "first_line\n"
+    "    The number of the file's first line, in messages: for a block cut\n"
+    "    from further on in a file.\n"
+    "\n"
+    "Returns\n"
+    "-------\n"
+    "tuple of int64 ndarrays, or an iterator of such tuples with chunk\n"
+    "    The tool's arguments as columns, in its order, to pass to its\n"
+    "    ufunc: orvane_quessel.quessel(*read('quessel', path)).\n"
+    "\n"
+    "Raises\n"
+    "------\n"
+    "ValueError\n"
+    "    For the first line that is not a question, as FILE:LINE: why.\n"
+    "OSError\n"
+    "    Where the file cannot be read.";
 
-// python3 -m orvane_quessel: the program orvane-quessel's run, on the
-// operands in a list of str, without the GIL.
-PyObject *file_route(PyObject *, PyObject *list)
-{
-	if (!PyList_Check(list))
-		return PyErr_Format(PyExc_TypeError,
-		                    "a list of operands, not %s",
-		                    Py_TYPE(list)->tp_name);
-	Py_ssize_t n = PyList_GET_SIZE(list);
-	PyObject *bytes = PyList_New(n);
-	auto *args =
-	    static_cast<const char **>(PyMem_Calloc(n + 1, sizeof(char *)));
-	for (Py_ssize_t i = 0; bytes && args && i < n; i++) {
-		PyObject *b =
-		    PyUnicode_EncodeFSDefault(PyList_GET_ITEM(list, i));
-		if (!b) {
-			Py_CLEAR(bytes);
-			break;
-		}
-		PyList_SET_ITEM(bytes, i, b);
-		args[i] = PyBytes_AS_STRING(b);
-	}
-	PyObject *status = nullptr;
-	if (!args)
-		PyErr_NoMemory();
-	else if (bytes) {
-		int count = static_cast<int>(n);
-		const char *const *operands = args;
-		status = PyLong_FromLong(without_gil([count, operands] {
-			return many::route(count, operands, "orvane_quessel",
-			                   "python3 -m orvane_quessel");
-		}));
-	}
-	PyMem_Free(args);
-	Py_XDECREF(bytes);
-	return status;
-}
-
-PyMethodDef methods[] = {
-    {"_file_route", file_route, METH_O,
-     "_file_route(operands) -> exit status\n\n"
-     "Answers a file of questions as the program orvane-quessel does, on\n"
-     "standard input and output; python3 -m orvane_quessel runs it."},
-    {nullptr, nullptr, 0, nullptr}};
+PyMethodDef methods[] = {{"read",
+                          reinterpret_cast<PyCFunction>(
+                              reinterpret_cast<void (*)()>(read_questions)),
+                          METH_VARARGS | METH_KEYWORDS, read_doc},
+                         {nullptr, nullptr, 0, nullptr}};
 
 PyModuleDef module = {PyModuleDef_HEAD_INIT,
                       "_ufuncs",
@@ -200,6 +186,8 @@ PyMODINIT_FUNC PyInit__ufuncs()
 {
 	import_array();
 	import_umath();
+	if (!ready_read_type())
+		return nullptr;
 	PyObject *m = PyModule_Create(&module);
 	if (!m)
 		return nullptr;
@@ -232,11 +220,6 @@ PyMODINIT_FUNC PyInit__ufuncs()
 	                                 distance_types, 1, 4, 1, PyUFunc_None,
 	                                 "calculate_euclidean_distance",
 	                                 distance_doc, 0))) {
-		Py_DECREF(m);
-		return nullptr;
-	}
-	if (PyModule_AddStringConstant(m, "__version__",
-	                               ORVANE_QUESSEL_VERSION) < 0) {
 		Py_DECREF(m);
 		return nullptr;
 	}

@@ -207,6 +207,9 @@ for sig in INT TERM; do
 	fi
 done
 
+# The Python door runs in 32 MiB of address space: it loads no numpy.
+[ -z "${python-}" ] || vmem=32768 check 0 '1\n0\n' '' orvane "$steps"
+
 # Memory that runs out: just below the least the program answers in, what it
 # could not have is said. Natively and unsanitized only, where the least is
 # the program's own.

@@ -52,8 +52,8 @@ class Ufuncs(unittest.TestCase):
 
     def test_module(self):
         self.assertEqual(oq.__version__, os.environ["ORVANE_QUESSEL_VERSION"])
-        self.assertEqual(sorted(oq.__all__), ["calculate_euclidean_distance", "orvane", "quessel"])
-        for name in oq.__all__:
+        self.assertEqual(sorted(oq.__all__), ["calculate_euclidean_distance", "orvane", "quessel", "read"])
+        for name in ("orvane", "quessel", "calculate_euclidean_distance"):
             ufunc = getattr(oq, name)
             self.assertIsInstance(ufunc, np.ufunc)
             self.assertIsNone(ufunc.identity)
@@ -100,6 +100,66 @@ class Ufuncs(unittest.TestCase):
             self.assertFalse(oq.orvane(3, 3, 3, 3, 0, 0, 100))
             oq.orvane(*asked)
             oq.quessel(*asked[:6])
+
+
+class Read(unittest.TestCase):
+    """read: the program's reader from Python, for every kind of file, whole
+    and in chunks, and its messages as the program's."""
+
+    def setUp(self):
+        import tempfile
+        self.folder = tempfile.TemporaryDirectory()
+        self.path = os.path.join(self.folder.name, "questions")
+
+    def tearDown(self):
+        self.folder.cleanup()
+
+    def test_every_kind_of_file(self):
+        import gzip
+        import io
+        for ufunc, (asked, want) in TABLES.items():
+            text = "".join(" \t".join(map(str, q)) + "\n" for q in asked).encode()
+            with open(self.path, "wb") as f:
+                f.write(text)
+            tool = ufunc.__name__
+            kinds = {"path": self.path, "bytes": text, "memoryview": memoryview(text),
+                     "binary file": io.BytesIO(text), "gzip file": gzip.GzipFile(fileobj=io.BytesIO(gzip.compress(text)))}
+            for kind, file in kinds.items():
+                columns = oq.read(tool, file)
+                self.assertEqual(len(columns), ufunc.nin, kind)
+                self.assertTrue(all(c.dtype == np.int64 for c in columns), kind)
+                self.assertEqual(ufunc(*columns).tolist(), want.tolist(), kind)
+            for size in (1, 7, len(want)):
+                tuples = list(oq.read(tool, text, chunk=size))
+                self.assertEqual([len(t[0]) for t in tuples],
+                                 [min(size, len(want) - i) for i in range(0, len(want), size)])
+                self.assertEqual(np.concatenate([ufunc(*t) for t in tuples]).tolist(), want.tolist())
+            self.assertEqual([len(c) for c in oq.read(tool, b"")], [0] * ufunc.nin)
+
+    def test_messages_as_the_program_says_them(self):
+        import gzip
+        with open(self.path, "wb") as f:
+            f.write(b"10 10 0 0 0 90\n10 10 0 0 0\n")
+        bad = [(self.path, {}, f"{self.path}:2: 5 numbers, but quessel takes 6"),
+               (b"1 2 3 4 5 6\n\n", {"first_line": 41}, "<bytes>:42: a blank line, where a question must be"),
+               (gzip.compress(b"1 2 3 4 5 6\n"), {}, "<bytes>: compressed with gzip, not questions; read it through gzip.open(FILE)")]
+        for file, options, message in bad:
+            with self.assertRaises(ValueError) as caught:
+                oq.read("quessel", file, **options)
+            self.assertEqual(str(caught.exception), message)
+        with self.assertRaises(ValueError):
+            list(oq.read("quessel", self.path, chunk=1))
+        for tool, file, options, error in (("radar", b"", {}, ValueError), ("quessel", b"", {"chunk": 0}, ValueError),
+                                           ("quessel", 3, {}, TypeError), ("quessel", self.path + "x", {}, OSError)):
+            with self.assertRaises(error):
+                oq.read(tool, file, **options)
+        with open(self.path) as text, self.assertRaises(TypeError):
+            oq.read("quessel", text)
+
+    def test_the_route_imports_no_numpy(self):
+        import subprocess
+        code = "import sys, orvane_quessel.__main__; sys.exit('numpy' in sys.modules)"
+        self.assertEqual(subprocess.run([sys.executable, "-c", code]).returncode, 0)
 
 
 class Layouts(unittest.TestCase):
@@ -177,7 +237,7 @@ class Dask(unittest.TestCase):
 
 
 if __name__ == "__main__":
-    group = {"ufuncs": Ufuncs, "layouts": Layouts, "dask": Dask}[sys.argv[1]]
+    group = {"ufuncs": Ufuncs, "read": Read, "layouts": Layouts, "dask": Dask}[sys.argv[1]]
     if group is Layouts:
         try:
             import hypothesis  # noqa: F401

@@ -1,9 +1,10 @@
-"""python3 -m orvane_quessel TOOL [FILE]: a file of questions answered, with
-the rules and messages of the program orvane-quessel, by the same reader."""
+"""python3 -m orvane_quessel [--threads N] [--stream | --check] TOOL [FILE]:
+a file of questions answered, with the rules and messages of the program
+orvane-quessel, by the same reader, without numpy."""
 import signal
 import sys
 
-from ._ufuncs import _file_route
+from ._route import _file_route
 
 if __name__ == "__main__":
     # Like the programs: end silently when the reader of a pipe has gone,
