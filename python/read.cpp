@@ -245,11 +245,25 @@ PyObject *read_questions(PyObject *, PyObject *args, PyObject *kwargs)
 	                                 nullptr};
 	const char *name;
 	PyObject *file, *chunk = Py_None;
-	unsigned long long first = 1;
-	if (!PyArg_ParseTupleAndKeywords(args, kwargs, "sO|OK:read",
+	PyObject *first_line = nullptr;
+	if (!PyArg_ParseTupleAndKeywords(args, kwargs, "sO|OO:read",
 	                                 const_cast<char **>(keywords), &name,
-	                                 &file, &chunk, &first))
+	                                 &file, &chunk, &first_line))
 		return nullptr;
+	// Checked, where "K" would take -1 as 2^64 - 1.
+	unsigned long long first = 1;
+	if (first_line) {
+		int overflow = 0;
+		long long given =
+		    PyLong_AsLongLongAndOverflow(first_line, &overflow);
+		if (given == -1 && PyErr_Occurred())
+			return nullptr;
+		if (overflow || given < 1)
+			return PyErr_Format(PyExc_ValueError,
+			                    "first_line counts from 1, not %R",
+			                    first_line);
+		first = static_cast<unsigned long long>(given);
+	}
 	const tools::tool *tool = nullptr;
 	for (const tools::tool &t : tools::all)
 		if (!strcmp(name, t.name))
@@ -268,10 +282,6 @@ PyObject *read_questions(PyObject *, PyObject *args, PyObject *kwargs)
 			                 "from 1 up, not %zd",
 			                 rows);
 	}
-	if (first < 1)
-		return PyErr_Format(PyExc_ValueError,
-		                    "first_line counts from 1, not %llu",
-		                    first);
 	auto *r = PyObject_New(reading, reading_type);
 	if (!r)
 		return nullptr;
@@ -294,9 +304,9 @@ PyObject *read_questions(PyObject *, PyObject *args, PyObject *kwargs)
 		r->questions = new (room)
 		    many::questions(from, tool->count, tool->name, first);
 	if (!r->questions || !r->questions->ready()) {
-		PyMem_Free(room);
-		r->questions = nullptr;
-		Py_DECREF(self);
+		if (!r->questions)
+			PyMem_Free(room);
+		Py_DECREF(self); // and with it the reader half made
 		return PyErr_NoMemory();
 	}
 	if (chunk != Py_None)

@@ -150,6 +150,10 @@ class Read(unittest.TestCase):
         with self.assertRaises(ValueError):
             list(oq.read("quessel", self.path, chunk=1))
         for tool, file, options, error in (("radar", b"", {}, ValueError), ("quessel", b"", {"chunk": 0}, ValueError),
+                                           ("quessel", b"", {"first_line": 0}, ValueError),
+                                           ("quessel", b"", {"first_line": -1}, ValueError),
+                                           ("quessel", b"", {"first_line": 2**64}, ValueError),
+                                           ("quessel", b"", {"first_line": "2"}, TypeError),
                                            ("quessel", 3, {}, TypeError), ("quessel", self.path + "x", {}, OSError)):
             with self.assertRaises(error):
                 oq.read(tool, file, **options)
