@@ -67,15 +67,36 @@ ssize_t read_object(void *in, char *buffer, size_t size)
 			    PyObject_CallMethod(i->file, "read", "n",
 			                        static_cast<Py_ssize_t>(size));
 		}
+		// A count outside 0..size would have the reader run past its
+		// buffer, or end the file early.
 		ssize_t n = -1;
-		if (got && into && got != Py_None)
+		if (!got) {
+		} else if (into && PyLong_Check(got)) {
 			n = PyLong_AsSsize_t(got);
-		else if (got && !into && PyBytes_Check(got) &&
-		         static_cast<size_t>(PyBytes_GET_SIZE(got)) <= size) {
+			if (!PyErr_Occurred() &&
+			    (n < 0 || static_cast<size_t>(n) > size)) {
+				PyErr_Format(PyExc_ValueError,
+				             "the file's readinto said it "
+				             "gave %R bytes, where %zu were "
+				             "asked for",
+				             got, size);
+				n = -1;
+			}
+		} else if (!into && PyBytes_Check(got) &&
+		           static_cast<size_t>(PyBytes_GET_SIZE(got)) <= size) {
 			n = PyBytes_GET_SIZE(got);
 			memcpy(buffer, PyBytes_AS_STRING(got),
 			       static_cast<size_t>(n));
-		} else if (got && !PyErr_Occurred()) {
+		} else if (!into && PyBytes_Check(got)) {
+			PyErr_Format(PyExc_ValueError,
+			             "the file's read gave %zd bytes, where "
+			             "%zu were asked for",
+			             PyBytes_GET_SIZE(got), size);
+		} else if (got == Py_None) {
+			PyErr_SetString(PyExc_ValueError,
+			                "the file had no bytes ready: read it "
+			                "in blocking mode");
+		} else {
 			PyErr_Format(
 			    PyExc_TypeError,
 			    "the file gave %s, not the bytes it was asked "
@@ -100,6 +121,8 @@ struct reading {
 	PyObject *name;
 	Py_ssize_t chunk;
 	many::questions *questions;
+	// Read by a thread, without the GIL, which another could take.
+	bool busy;
 };
 
 void reading_free(PyObject *self)
@@ -133,6 +156,12 @@ const char *opener(const char *compression)
 PyObject *reading_next(PyObject *self)
 {
 	auto *r = reinterpret_cast<reading *>(self);
+	if (r->busy) {
+		PyErr_SetString(PyExc_ValueError,
+		                "read()'s iterator is already being read on "
+		                "another thread");
+		return nullptr;
+	}
 	const int count = r->tool->count;
 	const npy_intp rows = r->chunk;
 	PyObject *columns[tools::most] = {};
@@ -149,8 +178,10 @@ PyObject *reading_next(PyObject *self)
 	}
 	many::questions *q = r->questions;
 	const size_t most = static_cast<size_t>(rows);
+	r->busy = true;
 	const size_t got =
 	    without_gil([q, at, most] { return q->read(at, most); });
+	r->busy = false;
 	PyObject *result = nullptr;
 	if (r->in.raised || PyErr_Occurred()) {
 		// The file object's own exception.
@@ -290,6 +321,7 @@ PyObject *read_questions(PyObject *, PyObject *args, PyObject *kwargs)
 	r->name = nullptr;
 	r->chunk = rows;
 	r->questions = nullptr;
+	r->busy = false;
 	PyObject *self = reinterpret_cast<PyObject *>(r);
 	if (!open_input(r, file)) {
 		Py_DECREF(self);

@@ -85,9 +85,11 @@ chunk chunks::next(char *buffer)
 	kept_ = 0;
 	// Until a newline comes, the buffer is full or the input ends: no
 	// compression's magic holds a newline, so that the first newline
-	// shows whether the input starts with one.
+	// shows whether the input starts with one. What a long line left
+	// may hold whole lines already, which a read could keep waiting.
 	bool at_end = false;
-	while (have < size_) {
+	bool newline = memchr(buffer, '\n', have);
+	while (!newline && have < size_) {
 		ssize_t got =
 		    in_.read(in_.context, buffer + have, size_ - have);
 		if (got < 0 && errno == EINTR)
@@ -102,15 +104,13 @@ chunk chunks::next(char *buffer)
 			at_end = true;
 			break;
 		}
-		bool newline =
-		    memchr(buffer + have, '\n', static_cast<size_t>(got));
+		newline = memchr(buffer + have, '\n', static_cast<size_t>(got));
 		have += static_cast<size_t>(got);
-		if (newline)
-			break;
 	}
-	const bool file_start = !started_;
+	const bool input_start = !started_, file_start = input_start && first_;
 	started_ = true;
-	if (file_start && (c = magic(buffer, have)).what == chunk::compressed) {
+	if (input_start &&
+	    (c = magic(buffer, have)).what == chunk::compressed) {
 		ended_ = true;
 		return c;
 	}

@@ -50,6 +50,13 @@ class chunks
 	// The next chunk, its bytes in buffer (size bytes of room).
 	chunk next(char *buffer);
 
+	// The bytes start within a file, not at its start: no byte-order
+	// mark is told from the first line's other faults.
+	void not_first()
+	{
+		first_ = false;
+	}
+
       private:
 	chunk long_line(char *buffer, size_t have, bool file_start);
 	chunk magic(const char *data, size_t have) const;
@@ -58,7 +65,7 @@ class chunks
 	size_t size_;
 	int count_;
 	const char *tool_;
-	bool started_ = false, ended_ = false;
+	bool started_ = false, ended_ = false, first_ = true;
 	// What the last buffer held after its last whole line.
 	char *left_;
 	size_t kept_ = 0;

@@ -10,7 +10,7 @@ if [ "$1" = --python ]; then
 	name=orvane_quessel
 	invocation='python3 -m orvane_quessel'
 else
-	prog=$1
+	prog=$1 python=
 	name=orvane-quessel
 	invocation=orvane-quessel
 fi
@@ -127,10 +127,16 @@ for q in '10 10 0 0 0 90' '10 11 0 0 0 90' '10 10 0 0 0 90'; do
 	read -t 10 -r a <&7 || break
 	got+=$a
 done
+# A line longer than a chunk, and one more in the same write: the second
+# is answered from what the first left, not after another read.
+# Written from aside, so that a run that reads nothing holds up no one.
+printf '10%*s10 0 0 0 90\n10 11 0 0 0 90\n' 2200000 '' >&6 &
+writer=$!
+read -t 10 -r a <&7 && got+=$a && read -t 10 -r a <&7 && got+=$a
 exec 6>&- 7<&-
-kill $pid 2>/dev/null
-wait $pid
-if [ "$got" = 101 ]; then passed=$((passed + 1)); else
+kill $pid $writer 2>/dev/null
+wait $pid $writer
+if [ "$got" = 10110 ]; then passed=$((passed + 1)); else
 	failed=$((failed + 1))
 	echo "FAIL: --stream, asked a line at a time: answered $got"
 fi
@@ -189,8 +195,13 @@ for sig in INT TERM; do
 	mkfifo "$f/held.$sig" || exit 1
 	env --default-signal=INT $EMULATOR "$prog" orvane "$f/held.$sig" 2>"$f/said" &
 	pid=$!
-	# Opened only once the run opens it too, and held open.
-	exec 5>"$f/held.$sig"
+	# Held open both ways, so that a run that never opens it hangs nothing;
+	# the signal waits, ten seconds at most, for the run to open it.
+	exec 5<>"$f/held.$sig"
+	for ((i = 0; i < 100; i++)); do
+		[[ $(ls -l /proc/$pid/fd 2>/dev/null) != *"held.$sig"* ]] || break
+		sleep 0.1
+	done
 	kill -s $sig $pid
 	# Ended, or killed after ten seconds.
 	for ((i = 0; i < 100; i++)); do

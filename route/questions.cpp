@@ -12,11 +12,12 @@ namespace many
 questions::questions(source in, int count, const char *tool,
                      unsigned long long first, size_t chunk)
     : in_(in, chunk > 8 ? chunk : 8, count, tool), count_(count), tool_(tool),
-      first_(first == 1),
       buffer_(static_cast<char *>(malloc(chunk > 8 ? chunk : 8))),
       room_(new_block_room()), line_(first - 1)
 {
 	now_.what = chunk::block;
+	if (first != 1)
+		in_.not_first();
 }
 
 questions::~questions()
@@ -76,8 +77,7 @@ size_t questions::read(long long *const *columns, size_t max)
 			for (int k = 0; k < count_ && k < block_most; k++)
 				at[k] = columns[k] + rows;
 			const block_options o = {count_, tool_,
-			                         first_ && now_.file_start &&
-			                             at_ == 0,
+			                         now_.file_start && at_ == 0,
 			                         now_.file_end};
 			size_t bad = 0;
 			const size_t from = at_;

@@ -62,7 +62,6 @@ class questions
 	chunks in_;
 	int count_;
 	const char *tool_;
-	bool first_;
 	char *buffer_;
 	block_room *room_;
 	chunk now_ = {};

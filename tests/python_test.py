@@ -160,6 +160,51 @@ class Read(unittest.TestCase):
         with open(self.path) as text, self.assertRaises(TypeError):
             oq.read("quessel", text)
 
+    def test_file_objects_that_misreport(self):
+        line = b"10 10 0 0 0 90\n"
+
+        def giving(count):
+            class File:
+                def readinto(self, into):
+                    into[:len(line)] = line
+                    return count(len(into))
+            return File()
+
+        class Longer:
+            def read(self, size):
+                return line * (size // len(line) + 1)
+        for name, file in (("past the buffer", giving(lambda size: size + 100)), ("a gigabyte", giving(lambda size: 1 << 30)),
+                           ("-1", giving(lambda size: -1)), ("-7", giving(lambda size: -7)),
+                           ("None", giving(lambda size: None)), ("more than asked", Longer())):
+            with self.assertRaises(ValueError, msg=name):
+                oq.read("quessel", file)
+
+    def test_one_iterator_on_two_threads(self):
+        import threading
+        it = oq.read("quessel", b"10 10 0 0 0 90\n" * 1000000, chunk=1000)
+        counts, errors = [], []
+
+        def drain():
+            try:
+                for columns in it:
+                    counts.append(len(columns[0]))
+            except ValueError as e:
+                errors.append(str(e))
+        threads = [threading.Thread(target=drain) for _ in range(3)]
+        for t in threads:
+            t.start()
+        for t in threads:
+            t.join()
+        self.assertEqual(sum(counts), 1000000)
+        self.assertTrue(all("another thread" in e for e in errors), errors)
+
+    def test_a_first_line_past_1_has_no_byte_order_mark(self):
+        for first, mark in ((1, "a UTF-8 byte-order mark starts the file"), (5, "'\\xef\\xbb\\xbf10' is not a decimal integer")):
+            for blanks in (1, 3 << 20):
+                with self.assertRaises(ValueError) as caught:
+                    oq.read("quessel", b"\xef\xbb\xbf10" + b" " * blanks + b"10 0 0 0 90\n", first_line=first)
+                self.assertIn(mark, str(caught.exception), (first, blanks))
+
     def test_the_route_imports_no_numpy(self):
         import subprocess
         code = "import sys, orvane_quessel.__main__; sys.exit('numpy' in sys.modules)"
