@@ -31,6 +31,14 @@ namespace hn = hwy::HWY_NAMESPACE;
 BLOCK_INLINE void classify64(const unsigned char *p,
                              ::many::block_detail::chunk_masks &m);
 
+// A word a 16-byte block of the vector.
+constexpr size_t group = hn::MaxLanes(hn::ScalableTag<uint8_t>()) / 16;
+static_assert(group >= 1 && group <= 4, "a word a 16-byte block");
+
+BLOCK_INLINE size_t convert_group(const unsigned char *data, size_t pos,
+                                  const ::many::block_detail::region_scan &r,
+                                  const size_t *end, long long *out);
+
 #include "block_engine-inl.h"
 
 // Bit i of each class for byte i of p..p+64, a vector at a time; at most 64
@@ -137,92 +145,129 @@ HWY_INLINE hn::VFromD<hn::Repartition<uint64_t, D>> sixteen(D d8,
 #endif
 }
 
+#if HWY_TARGET == HWY_AVX3 && !BLOCK_HIGHWAY_ONLY
+
+// Four words, each window back to front: a word is then the bytes below
+// its block's lowest separator, which a subtraction finds for all four
+// blocks at once in their 64 bits of mask. A mark on each block's last byte
+// keeps the subtraction within the block when it holds no separator, which
+// leaves its first byte out; such a word may be longer, and is left.
+BLOCK_INLINE size_t convert_group(const unsigned char *data, size_t pos,
+                                  const region_scan &, const size_t *end,
+                                  long long *out)
+{
+	const auto at = [&](size_t g) {
+		return _mm_loadu_si128(reinterpret_cast<const __m128i *>(
+		    data + (pos + end[g] - 16)));
+	};
+	__m512i v = _mm512_castsi128_si512(at(0));
+	v = _mm512_inserti32x4(v, at(1), 1);
+	v = _mm512_inserti32x4(v, at(2), 2);
+	v = _mm512_inserti32x4(v, at(3), 3);
+	v = _mm512_shuffle_epi8(
+	    v, _mm512_broadcast_i32x4(_mm_setr_epi8(
+	           15, 14, 13, 12, 11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 0)));
+	const uint64_t lows = 0x0001000100010001, tops = 0x8000800080008000;
+	const uint64_t separators =
+	    _mm512_cmple_epu8_mask(v, _mm512_set1_epi8(' '));
+	const uint64_t marked = separators | tops;
+	const uint64_t word = (marked - lows) & ~marked;
+	// Byte j of a block is worth 10^j; a sign's byte, 0.
+	const __m512i digits =
+	    _mm512_maskz_subs_epu8(word, v, _mm512_set1_epi8('0'));
+	const __m512i pairs =
+	    _mm512_maddubs_epi16(digits, _mm512_set1_epi16(0x0A01));
+	const __m512i fours =
+	    _mm512_madd_epi16(pairs, _mm512_set1_epi32(0x00640001));
+	// The low eight digits' value and the high eight's, twice a block.
+	const __m512i eights = _mm512_madd_epi16(
+	    _mm512_packus_epi32(fours, fours), _mm512_set1_epi32(0x27100001));
+	const __m512i magnitude = _mm512_add_epi64(
+	    _mm512_and_si512(eights, _mm512_set1_epi64(0xFFFFFFFF)),
+	    _mm512_mul_epu32(_mm512_srli_epi64(eights, 32),
+	                     _mm512_set1_epi64(100000000)));
+	const __m256i packed = _mm512_castsi512_si256(_mm512_permutexvar_epi64(
+	    _mm512_setr_epi64(0, 2, 4, 6, 0, 2, 4, 6), magnitude));
+	// A '-' in a word sets its block's top bit: the word leaves it out,
+	// so that adding 0x7FFF carries into it alone.
+	const uint64_t minus =
+	    _mm512_mask_cmpeq_epi8_mask(word, v, _mm512_set1_epi8('-'));
+	const __mmask8 negative =
+	    static_cast<__mmask8>(_pext_u64(minus + (tops - lows), tops));
+	_mm256_storeu_si256(reinterpret_cast<__m256i *>(out),
+	                    _mm256_mask_sub_epi64(packed, negative,
+	                                          _mm256_setzero_si256(),
+	                                          packed));
+	// A block with no separator: rare, so that a branch is cheaper.
+	if (__builtin_expect(((separators - lows) & ~separators & tops) == 0,
+	                     1))
+		return 0;
+	size_t left = 0;
+	for (size_t g = 0; g < 4; g++)
+		left |= size_t((separators >> 16 * g & 0xFFFF) == 0) << g;
+	return left;
+}
+
+#else
+
 // A word a 16-byte block, as many as a vector holds: the 16 bytes up to
 // its end, those up to its last blank or newline cleared, then digits
 // paired up in ever wider lanes, each block's two halves joined, and the
-// sign applied. A word that fills its window, which may be longer, or too
-// near the block's start for one, is left to the scalar way.
-BLOCK_INLINE void convert(const unsigned char *data, size_t pos, region_scan &r)
+// sign applied. A word that fills its window, which may be longer, is left
+// to the scalar way.
+BLOCK_INLINE size_t convert_group(const unsigned char *data, size_t pos,
+                                  const region_scan &, const size_t *end,
+                                  long long *out)
 {
 	const hn::ScalableTag<uint8_t> d8;
 	const hn::Repartition<uint64_t, decltype(d8)> d64;
-	constexpr size_t group = hn::MaxLanes(decltype(d8)()) / 16;
-	static_assert(group >= 1 && group <= 4, "a word a 16-byte block");
-	alignas(16) static constexpr uint8_t later[16] = {
-	    0,   255, 255, 255, 255, 255, 255, 255,
-	    255, 255, 255, 255, 255, 255, 255, 255};
-	const auto after_separators = hn::Set(d8, ' ' + 1),
-	           ascii_zero = hn::Set(d8, '0'), minus = hn::Set(d8, '-');
-	const auto none8 = hn::Zero(d8),
-	           later_bytes = hn::LoadDup128(d8, later);
-	const auto none64 = hn::Zero(d64);
-
-	const unsigned char *const base = data + pos;
-	const size_t words = r.ends_n;
-	size_t w = 0, failures = 0, pending = 0;
-	while (w < words && pos + r.ends[w] < 16)
-		convert_one<false>(data, pos, r, w++, failures);
-	for (; w + group <= words; w += group) {
-		const unsigned char *window[group];
-#pragma GCC unroll 4
-		for (size_t i = 0; i < group; i++)
-			window[i] = base + r.ends[w + i] - 16;
-		const auto bytes = windows(d8, window);
-		// A byte at or below ' ' on any side of a word in a clean
-		// line is a blank or a newline: ones from the last of them
-		// down to the block's start, then the word alone.
-		auto before =
-		    hn::VecFromMask(d8, hn::Lt(bytes, after_separators));
-		before = hn::Or(before, hn::ShiftRightBytes<1>(d8, before));
-		before = hn::Or(before, hn::ShiftRightBytes<2>(d8, before));
-		before = hn::Or(before, hn::ShiftRightBytes<4>(d8, before));
-		before = hn::Or(before, hn::ShiftRightBytes<8>(d8, before));
-		const auto word = hn::AndNot(before, bytes);
-		// The sign's byte is below '0', and the cleared ones are 0.
-		const auto magnitude =
-		    sixteen(d8, hn::SaturatedSub(word, ascii_zero));
-		// All ones in a block whose word has a '-'.
-		const auto signs =
-		    hn::SumsOf8(hn::VecFromMask(d8, hn::Eq(word, minus)));
-		const auto negative = hn::VecFromMask(
-		    d64, hn::Ne(hn::Or(signs, hn::Shuffle01(signs)), none64));
-		hn::StoreU(hn::Sub(hn::Xor(magnitude, negative), negative), d64,
-		           r.values + 2 * w);
-		// A block with no separator: its first byte is not cleared.
-		// Noted without a branch, which would miss often: one in
-		// twenty words or so is that long.
-		uint8_t bits[8];
-		hn::StoreMaskBits(
-		    d8, hn::Eq(hn::Or(before, later_bytes), none8), bits);
-		// Only the bytes stored, which a load then takes straight
-		// from the store; bits 0, 16, 32 and 48 to bits 45 to 48, and
-		// no carry.
-#if __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
-		uint64_t first_bytes = 0;
-		memcpy(&first_bytes, bits, 2 * group);
-		const uint64_t filled =
-		    first_bytes * 0x0000200040008001 >> 45 & 15;
-#else
-		uint64_t filled = 0;
-		for (size_t i = 0; i < group; i++)
-			filled |= (bits[2 * i] & 1u) << i;
-#endif
-		r.pending[pending] = static_cast<uint32_t>(w << 4 | filled);
-		pending += filled != 0;
+	const unsigned char *window[group];
+	for (size_t g = 0; g < group; g++)
+		window[g] = data + (pos + end[g] - 16);
+	const auto bytes = windows(d8, window);
+	// A byte at or below ' ' on any side of a word in a clean line is a
+	// blank or a newline: ones from the last of them down to the
+	// block's start, then the word alone.
+	auto before = hn::VecFromMask(d8, hn::Lt(bytes, hn::Set(d8, ' ' + 1)));
+	before = hn::Or(before, hn::ShiftRightBytes<1>(d8, before));
+	before = hn::Or(before, hn::ShiftRightBytes<2>(d8, before));
+	before = hn::Or(before, hn::ShiftRightBytes<4>(d8, before));
+	before = hn::Or(before, hn::ShiftRightBytes<8>(d8, before));
+	const auto word = hn::AndNot(before, bytes);
+	// The sign's byte is below '0', and the cleared ones are 0.
+	const auto magnitude =
+	    sixteen(d8, hn::SaturatedSub(word, hn::Set(d8, '0')));
+	// A '-' anywhere in a block, seen in the half that holds its value.
+	auto minus = hn::VecFromMask(d8, hn::Eq(word, hn::Set(d8, '-')));
+	minus = hn::Or(minus, hn::ShiftRightBytes<8>(d8, minus));
+	const auto value =
+	    hn::IfThenElse(hn::Ne(hn::BitCast(d64, minus), hn::Zero(d64)),
+	                   hn::Sub(hn::Zero(d64), magnitude), magnitude);
+	if constexpr (group == 1) {
+		out[0] = static_cast<long long>(hn::GetLane(value));
+	} else {
+		const hn::Half<decltype(d64)> half;
+		hn::StoreU(
+		    hn::LowerHalf(half, hn::ConcatEven(d64, value, value)),
+		    half, reinterpret_cast<uint64_t *>(out));
 	}
-	for (size_t k = 0; k < pending; k++) {
-		const size_t first = r.pending[k] >> 4;
-		for (uint32_t bits = r.pending[k] & 15; bits; bits &= bits - 1)
-			finish_long(
-			    data, pos, r,
-			    first + static_cast<size_t>(__builtin_ctz(bits)),
-			    failures);
-	}
-	// Fewer than a vector's worth left.
-	for (; w < words; w++)
-		convert_one<false>(data, pos, r, w, failures);
-	r.failed[failures] = nowhere16;
+	// A block whose first byte is not cleared holds no separator: rare,
+	// so that a branch is cheaper.
+	alignas(16) static constexpr uint64_t first_half[2] = {0, ~0ull};
+	const auto filled = hn::Eq(
+	    hn::Or(hn::BitCast(d64, before), hn::LoadDup128(d64, first_half)),
+	    hn::Zero(d64));
+	if (__builtin_expect(hn::AllFalse(d64, filled), 1))
+		return 0;
+	uint8_t bits[8];
+	hn::StoreMaskBits(d64, filled, bits);
+	size_t left = 0;
+	for (size_t g = 0; g < group; g++)
+		left |= size_t(bits[0] >> 2 * g & 1) << g;
+	return left;
 }
+
+#endif
 
 void many(::many::block_detail::job &j)
 {

@@ -61,6 +61,12 @@ namespace portable
 BLOCK_INLINE void classify64(const unsigned char *p,
                              ::many::block_detail::chunk_masks &m);
 
+constexpr size_t group = 1;
+
+BLOCK_INLINE size_t convert_group(const unsigned char *data, size_t pos,
+                                  const ::many::block_detail::region_scan &r,
+                                  const size_t *end, long long *out);
+
 #include "block_engine-inl.h"
 
 // The top bit of each byte of x that equals the byte in c's every byte:
@@ -101,12 +107,15 @@ BLOCK_INLINE void classify64(const unsigned char *p,
 }
 
 // Each word on its own: the scalar way is this build's way.
-BLOCK_INLINE void convert(const unsigned char *data, size_t pos, region_scan &r)
+BLOCK_INLINE size_t convert_group(const unsigned char *data, size_t pos,
+                                  const region_scan &r, const size_t *end,
+                                  long long *out)
 {
-	size_t failures = 0;
-	for (size_t w = 0; w < r.ends_n; w++)
-		convert_one<false>(data, pos, r, w, failures);
-	r.failed[failures] = nowhere16;
+	uint64_t v;
+	if (!scalar_word<false>(data, pos, r, end[0], v))
+		return 1;
+	out[0] = static_cast<long long>(v);
+	return 0;
 }
 
 } // namespace portable

@@ -1,16 +1,15 @@
 // The block kernel over the byte classes of 64-byte chunks: included into
-// the namespace of each build, once that build has declared classify64, so
-// that all of it is compiled for that build's target; the build defines
-// convert after it. No include guard, on purpose.
+// the namespace of each build, once that build has declared classify64,
+// group and convert_group, so that all of it is compiled for that build's
+// target. No include guard, on purpose.
 //
 // A region of the block is scanned first: where its words end and its
-// lines end, as offsets, and the chunks' bad bytes as masks. Then all its
-// words are converted at once, as the build does it, each to its value or,
-// if too long for the build's way, by the scalar way here; those beyond 64
-// bits are listed. Then each line whose bytes are all clean, whose word
-// count is right and whose words all converted takes their values; any
-// other line goes to the careful parser, which gives the reader's own
-// answer for it.
+// lines end, as offsets, and the chunks' bad bytes as masks. Then each run
+// of lines whose bytes are all clean and whose word counts are right is
+// converted a column at a time, group rows at once as the build does it,
+// straight into the columns; a word too long for the build's way, by the
+// scalar way here. Any other line, and one with a word beyond 64 bits,
+// goes to the careful parser, which gives the reader's own answer for it.
 
 namespace bd = ::many::block_detail;
 
@@ -52,7 +51,7 @@ BLOCK_INLINE void flatten(uint16_t *out, size_t &n, uint64_t bits,
 		                 __builtin_ctzll(bits | uint64_t(1) << 63)));
 		bits &= bits - 1;
 	}
-	if (found > unrolled)
+	if (__builtin_expect(found > unrolled, 0))
 		for (size_t i = unrolled; i < found; i++) {
 			at[i] = static_cast<uint16_t>(offset +
 			                              trailing_zeros(bits));
@@ -72,21 +71,9 @@ BLOCK_INLINE void scan(const unsigned char *p, size_t len, region_scan &r)
 {
 	uint64_t separator_before = 1, word_before = 0, sign_before = 0;
 	size_t ends = 0, newlines = 0, chunk = 0;
-	for (size_t offset = 0; offset < len; offset += 64, chunk++) {
-		bd::chunk_masks m;
-		uint64_t inside = ~uint64_t(0);
-		if (len - offset >= 64) {
-			classify64(p + offset, m);
-		} else {
-			// The last bytes, then newlines: a word or a sign there
-			// ends as at a line's end, and none of those newlines
-			// counts.
-			unsigned char tail[64];
-			memset(tail, '\n', sizeof tail);
-			memcpy(tail, p + offset, len - offset);
-			classify64(tail, m);
-			inside = (uint64_t(1) << (len - offset)) - 1;
-		}
+	// The chunk at offset, its newlines those in inside.
+	const auto take = [&](const bd::chunk_masks &m, size_t offset,
+	                      uint64_t inside) {
 		const uint64_t separator = m.blank | m.newline,
 		               word = ~separator;
 		const uint64_t start =
@@ -100,9 +87,29 @@ BLOCK_INLINE void scan(const unsigned char *p, size_t len, region_scan &r)
 		word_before = word >> 63;
 		sign_before = m.sign >> 63;
 		const unsigned at = static_cast<unsigned>(offset);
-		flatten<10>(r.ends, ends, end, at);
-		flatten<2>(r.newlines, newlines, m.newline & inside, at);
+		flatten<12>(r.ends, ends, end, at);
+		flatten<4>(r.newlines, newlines, m.newline & inside, at);
+		chunk++;
+	};
+	size_t offset = 0;
+	bd::chunk_masks m;
+	for (; len - offset >= 64; offset += 64) {
+		classify64(p + offset, m);
+		take(m, offset, ~uint64_t(0));
 	}
+	if (offset < len) {
+		// The last bytes, then newlines: a word or a sign there ends as
+		// at a line's end, and none of those newlines counts.
+		unsigned char tail[64];
+		memset(tail, '\n', sizeof tail);
+		memcpy(tail, p + offset, len - offset);
+		classify64(tail, m);
+		take(m, offset, (uint64_t(1) << (len - offset)) - 1);
+	}
+	// Ends past every newline after the last word, so that a line's
+	// check needs no count of them.
+	for (size_t i = 0; i <= many::block_most; i++)
+		r.ends[ends + i] = nowhere16;
 	r.ends_n = ends;
 	r.newlines_n = newlines;
 	r.chunks = chunk;
@@ -227,55 +234,89 @@ BLOCK_INLINE size_t start_of(const region_scan &r, size_t end)
 	return 0;
 }
 
-// Word w by the scalar way, into the region's values or failures.
+// The value of the word that ends at end, by the scalar way; false if it
+// lies beyond 64 bits. Long words go faster when long is said.
 template <bool long_first>
-inline void convert_one(const unsigned char *data, size_t pos, region_scan &r,
-                        size_t w, size_t &failures)
+BLOCK_INLINE bool scalar_word(const unsigned char *data, size_t pos,
+                              const region_scan &r, size_t end, uint64_t &v)
 {
-	const size_t end = r.ends[w], start = start_of(r, end);
-	if (!word_value<long_first>(data, data + pos + start, data + pos + end,
-	                            r.values[2 * w]))
-		r.failed[failures++] = static_cast<uint16_t>(w);
+	const unsigned char *const base = data + pos;
+	return word_value<long_first>(data, base + start_of(r, end), base + end,
+	                              v);
 }
 
-// Word w, whose last 16 bytes held no blank or newline, and whose value
-// has been taken from them: then the rest of it, up to 24 digits in all,
-// or the whole word by the scalar way.
-inline void finish_long(const unsigned char *data, size_t pos, region_scan &r,
-                        size_t w, size_t &failures)
+// What each build defines before this: group, how many words it converts
+// at once, and convert_group, which puts in out[0..group) the values of
+// the words that end at end[0..group) in the region at data + pos, each in
+// a clean line. It reads no more than the 16 bytes before each end, which
+// the caller has seen lie in the block, and returns a bit for each word it
+// left: too long for its way, or beyond 64 bits.
+
+// The words of a run of lines, clean and count words each, the first word
+// first, into rows row.. of the columns, a column at a time. The lines
+// before the first with a word beyond 64 bits, all if none.
+BLOCK_INLINE size_t convert_run(const unsigned char *data, size_t pos,
+                                region_scan &r, size_t first, size_t lines,
+                                size_t count, long long *const *columns,
+                                size_t row)
 {
-	const size_t end = r.ends[w], start = start_of(r, end),
-	             length = end - start;
-	const unsigned char *const p = data + pos + start, *const e =
-	                                                       data + pos + end;
-	const bool negative = *p == '-';
-	const size_t n = length - (negative || *p == '+');
-	if (n > 24 || e - data < 24) {
-		convert_one<true>(data, pos, r, w, failures);
-		return;
+	size_t pending = 0;
+	// A group's words left, as their rows in the column.
+	auto leave = [&](size_t k, size_t i, size_t left) {
+		for (; left; left &= left - 1)
+			r.pending[pending++] = static_cast<uint16_t>(
+			    first + k + (i + trailing_zeros(left)) * count);
+	};
+	// The words of one column are count apart, and go to rows side by
+	// side: the column takes a group's values in one store. Ends rise
+	// down a column, so that a group's first is the nearest to the
+	// block's start.
+	for (size_t k = 0; k < count; k++) {
+		long long *const column = columns[k] + row;
+		const uint16_t *const ends = r.ends + first + k;
+		size_t i = 0, end[group];
+		for (; i + group <= lines; i += group) {
+#pragma GCC unroll 4
+			for (size_t g = 0; g < group; g++)
+				end[g] = ends[(i + g) * count];
+			const size_t left =
+			    pos + end[0] >= 16
+			        ? convert_group(data, pos, r, end, column + i)
+			        : (size_t(1) << group) - 1;
+			if (__builtin_expect(left != 0, 0))
+				leave(k, i, left);
+		}
+		if (i < lines) {
+			// The last rows, fewer than a group: the last word
+			// again in the lanes past them.
+			const size_t valid = lines - i;
+			long long values[group];
+			for (size_t g = 0; g < group; g++)
+				end[g] =
+				    ends[(i + (g < valid ? g : valid - 1)) *
+				         count];
+			size_t left = (size_t(1) << valid) - 1;
+			if (pos + end[0] >= 16) {
+				left &=
+				    convert_group(data, pos, r, end, values);
+				for (size_t g = 0; g < valid; g++)
+					column[i + g] = values[g];
+			}
+			leave(k, i, left);
+		}
 	}
-	// A sign and 15 digits, or 16 digits: those 16 bytes said it all,
-	// and nothing is added. Otherwise all but the last 16 digits. Without
-	// a branch, which would often miss.
-	const bool more = length > 16;
-	const size_t top_digits = more ? n - 16 : 0;
-	const uint64_t top =
-	    eight(load64(e - 24) & load64(keep_last + 8 + top_digits));
-	const uint64_t v = top * 10000000000000000 + r.values[2 * w];
-	// 923 and more, times 10^16, pass 2^63; less never passes 2^64.
-	const bool beyond =
-	    more &
-	    ((top > 922) | (v > static_cast<uint64_t>(INT64_MAX) + negative));
-	const uint64_t flip = 0 - static_cast<uint64_t>(more & negative);
-	r.values[2 * w] = (v ^ flip) - flip;
-	r.failed[failures] = static_cast<uint16_t>(w);
-	failures += beyond;
+	size_t good = lines;
+	for (size_t p = 0; p < pending; p++) {
+		const size_t w = r.pending[p], line = (w - first) / count;
+		uint64_t v;
+		if (scalar_word<true>(data, pos, r, r.ends[w], v))
+			columns[(w - first) % count][row + line] =
+			    static_cast<long long>(v);
+		else if (line < good)
+			good = line;
+	}
+	return good;
 }
-
-// Each word of the region that has ended converted, as the build does it;
-// r.failed ended by nowhere16.
-BLOCK_INLINE void convert(const unsigned char *data, size_t pos,
-                          region_scan &r);
 
 // With fixed numbers a line, or o.count if fixed is 0.
 template <size_t fixed> void run_for(bd::job &j)
@@ -315,36 +356,46 @@ template <size_t fixed> void run_for(bd::job &j)
 		const bool last = len == size - pos;
 		const unsigned char *const base = data + pos;
 		scan(base, len, r);
-		convert(data, pos, r);
-		size_t w = 0, begin = 0, bad = first_bad(r, 0), failure = 0;
+		// Line k starts at begin, its first word is w, and no byte
+		// before bad is bad.
+		size_t w = 0, begin = 0, bad = first_bad(r, 0);
 		for (size_t k = 0; k < r.newlines_n && rows < max; k++) {
-			const size_t nl = r.newlines[k];
-			// Clean, count words ended by the newline, the next
-			// after it, and all converted.
-			const bool fast =
-			    count && bad > nl && w + count <= r.ends_n &&
-			    r.ends[w + count - 1] <= nl &&
-			    (w + count == r.ends_n || r.ends[w + count] > nl) &&
-			    r.failed[failure] >= w + count;
-			if (fast) {
-#pragma GCC unroll 8
-				for (size_t i = 0; i < count; i++)
-					columns[i][rows] =
-					    static_cast<long long>(
-					        r.values[2 * (w + i)]);
-				w += count;
-				rows++;
-				lines++;
-			} else {
-				if (!careful(pos + begin, pos + nl))
-					goto done;
-				while (w < r.ends_n && r.ends[w] <= nl)
-					w++;
-				while (r.failed[failure] < w)
-					failure++;
-				if (bad <= nl)
-					bad = first_bad(r, nl + 1);
+			// The run of lines from k on that are clean, with
+			// count words ended by each newline and the next word
+			// after it.
+			const size_t most = r.newlines_n - k < max - rows
+			                        ? r.newlines_n - k
+			                        : max - rows;
+			size_t n = 0;
+			for (size_t next = w; count && n < most;
+			     n++, next += count) {
+				const size_t nl = r.newlines[k + n];
+				if (bad <= nl ||
+				    r.ends[next + count - 1] > nl ||
+				    r.ends[next + count] <= nl)
+					break;
 			}
+			if (n) {
+				const size_t good = convert_run(
+				    data, pos, r, w, n, count, columns, rows);
+				rows += good;
+				lines += good;
+				k += good;
+				w += good * count;
+				if (good)
+					begin = r.newlines[k - 1] + 1;
+				// The run ended at the region's last line, at
+				// the rows asked for, or at line k.
+				if (k == r.newlines_n || rows == max)
+					break;
+			}
+			const size_t nl = r.newlines[k];
+			if (!careful(pos + begin, pos + nl))
+				goto done;
+			while (r.ends[w] <= nl)
+				w++;
+			if (bad <= nl)
+				bad = first_bad(r, nl + 1);
 			begin = nl + 1;
 		}
 		pos += begin;

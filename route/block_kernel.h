@@ -23,7 +23,8 @@ namespace block_detail
 constexpr size_t region = 4096;
 
 // Words are two bytes apart at least; newlines may be one. Past the last
-// entry: room for what flatten and convert write beyond it.
+// entry: room for what flatten writes beyond it, and for the ends that no
+// newline reaches, which a line's check may look at.
 constexpr size_t most_words = region / 2 + 1, slack = 72;
 
 // What a region's scan finds, for each build to work in.
@@ -34,14 +35,8 @@ struct region_scan {
 	// Each chunk's bad bytes, and the first bytes of its words.
 	uint64_t bad[region / 64], starts[region / 64];
 	size_t ends_n, newlines_n, chunks;
-	// Word w's value at values[2 * w], which lets a vector build store
-	// its lanes as they fall; the words beyond 64 bits, in order, then
-	// nowhere16.
-	uint64_t values[2 * (most_words + slack)];
-	uint16_t failed[most_words + 1];
-	// Words a vector build left to finish_long: the first of a vector's
-	// words, times 16, plus a bit for each.
-	uint32_t pending[most_words + 1];
+	// Words of a run of lines that a build left to the scalar way.
+	uint16_t pending[most_words];
 };
 
 constexpr uint16_t nowhere16 = UINT16_MAX;
