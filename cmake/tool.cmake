@@ -33,7 +33,7 @@ function(orvane_quessel_program name)
   if(ORVANE_QUESSEL_MEMCHECK)
     add_test(NAME ${name}_memcheck COMMAND ${table})
     set_tests_properties(${name}_memcheck PROPERTIES ENVIRONMENT
-      "${environment};MEMCHECK=${VALGRIND} -q --error-exitcode=99 --leak-check=full --errors-for-leak-kinds=all")
+      "${environment};MEMCHECK=${VALGRIND} -q --error-exitcode=99 --leak-check=full --errors-for-leak-kinds=all --suppressions=${checks}/valgrind.supp")
   endif()
   add_test(NAME ${name}_man COMMAND bash ${checks}/man_lint.sh ${GROFF} ${page})
   set_tests_properties(${name}_man PROPERTIES SKIP_RETURN_CODE 77)

@@ -190,10 +190,11 @@ fi
 
 # An interrupt or a termination ends a run whose input is still open, at
 # once and by the signal, as for any program, the Python door too, whose
-# run holds no GIL to take a handler's exception with.
+# run holds no GIL to take a handler's exception with. Through sh, since
+# env would take a path with an = in it for a variable.
 for sig in INT TERM; do
 	mkfifo "$f/held.$sig" || exit 1
-	env --default-signal=INT $EMULATOR "$prog" orvane "$f/held.$sig" 2>"$f/said" &
+	env --default-signal=INT sh -c 'exec "$@"' sh $EMULATOR "$prog" orvane "$f/held.$sig" 2>"$f/said" &
 	pid=$!
 	# Held open both ways, so that a run that never opens it hangs nothing;
 	# the signal waits, ten seconds at most, for the run to open it.
