@@ -6,6 +6,7 @@
 #include "dispatch.h"
 #include "reader.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>

@@ -293,8 +293,7 @@ BLOCK_INLINE size_t convert_run(const unsigned char *data, size_t pos,
 			long long values[group];
 			for (size_t g = 0; g < group; g++)
 				end[g] =
-				    ends[(i + (g < valid ? g : valid - 1)) *
-				         count];
+				    ends[(i + std::min(g, valid - 1)) * count];
 			size_t left = (size_t(1) << valid) - 1;
 			if (pos + end[0] >= 16) {
 				left &=
@@ -319,7 +318,7 @@ BLOCK_INLINE size_t convert_run(const unsigned char *data, size_t pos,
 }
 
 // With fixed numbers a line, or o.count if fixed is 0.
-template <size_t fixed> void run_for(bd::job &j)
+template <size_t fixed> static void run_for(bd::job &j)
 {
 	const unsigned char *const data = j.data;
 	const size_t size = j.size, max = j.max;
@@ -352,8 +351,8 @@ template <size_t fixed> void run_for(bd::job &j)
 	};
 
 	while (pos < size && rows < max) {
-		const size_t len = size - pos < region ? size - pos : region;
-		const bool last = len == size - pos;
+		const bool last = size - pos <= region;
+		const size_t len = last ? size - pos : region;
 		const unsigned char *const base = data + pos;
 		scan(base, len, r);
 		// Line k starts at begin, its first word is w, and no byte

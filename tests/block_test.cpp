@@ -202,7 +202,7 @@ outcome by_blocks(const std::string &text, int count, const char *tool,
 		for (size_t i = 0; i < r.rows; i++)
 			for (int k = 0; k < count; k++)
 				o.values.push_back(columns[k][i]);
-		for (auto &x : bad.lines) {
+		for (const auto &x : bad.lines) {
 			const size_t from = pos + x.second,
 			             to = std::min(text.find('\n', from), size);
 			char why[256];
