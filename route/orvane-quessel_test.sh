@@ -113,6 +113,8 @@ printf '0 0 10 0 20 5 5\n1 2\n0 0 10 0 20 5 5\n\n1 2 x 4 5 6 7\n' >"$f/bad3"
 check 1 '' "$name: $f/bad3:2: 2 numbers, but orvane takes 7\n$name: $f/bad3:4: a blank line, where a question must be\n$name: $f/bad3:5: 'x' is not a decimal integer\n" --check orvane "$f/bad3"
 check 0 '' '' --check orvane "$steps"
 check 1 '1\n' "$name: $f/bad3:2: 2 numbers, but orvane takes 7\n" --stream orvane "$f/bad3"
+# The answers before it, when they cannot be written, are not lost quietly.
+to=/dev/full check 1 '' "$name: write error: No space left on device\n$name: $f/bad3:2: 2 numbers, but orvane takes 7\n" --stream orvane "$f/bad3"
 
 # --stream answers each line before the next comes: a writer that waits
 # for each answer before it asks again.
