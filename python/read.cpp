@@ -390,8 +390,9 @@ bool ready_read_type()
 	    {Py_tp_iter, reinterpret_cast<void *>(PyObject_SelfIter)},
 	    {Py_tp_iternext, reinterpret_cast<void *>(reading_next)},
 	    {0, nullptr}};
-	static PyType_Spec spec = {"orvane_quessel.reading", sizeof(reading), 0,
-	                           Py_TPFLAGS_DEFAULT, slots};
-	reading_type = reinterpret_cast<PyTypeObject *>(PyType_FromSpec(&spec));
+	static PyType_Spec shape = {"orvane_quessel.reading", sizeof(reading),
+	                            0, Py_TPFLAGS_DEFAULT, slots};
+	reading_type =
+	    reinterpret_cast<PyTypeObject *>(PyType_FromSpec(&shape));
 	return reading_type != nullptr;
 }

@@ -59,7 +59,6 @@ BLOCK_INLINE void flatten(uint16_t *out, size_t &n, uint64_t bits,
 		}
 }
 
-using bd::most_words;
 using bd::nowhere16;
 using bd::region_scan;
 
