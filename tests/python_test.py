@@ -3,6 +3,7 @@ argument order, strides, broadcasting, out= and where=, refused input,
 large arrays from two threads, and dask. One group a run, as CTest runs
 them: PYTHONPATH=build/python python3 tests/python_test.py ufuncs (or
 dask). The file route has the program orvane-quessel's table."""
+import io
 import logging
 import os
 import re
@@ -178,9 +179,14 @@ class Read(unittest.TestCase):
                            ("None", giving(lambda size: None)), ("more than asked", Longer())):
             with self.assertRaises(ValueError, msg=name):
                 oq.read("quessel", file)
+        # Its edge: a read that fills the buffer exactly is no fault.
+        data = line * 300000
+
+        class ReadOnly:
+            read = io.BytesIO(data).read
+        self.assertEqual(len(oq.read("quessel", ReadOnly())[0]), 300000)
 
     def test_one_iterator_on_two_threads(self):
-        import threading
         it = oq.read("quessel", b"10 10 0 0 0 90\n" * 1000000, chunk=1000)
         counts, errors = [], []
 
